@@ -1,0 +1,68 @@
+// The operating system's file, folder and clock services, behind one interface so that the rest of
+// the library stays platform-free and tests can substitute failing or clock-controlled doubles.
+//
+// Paths are narrow strings handed to the system unchanged (UTF-8 on POSIX systems).
+// Threading: the current Env is process-wide and unsynchronised, like the rest of the library.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace cmdpredict {
+
+// One entry of a folder listing, as the system reports it.
+struct DirectoryEntry {
+  std::string name;         // without the folder
+  bool isRegularFile = false;  // false for folders (".", ".." included) and special files
+};
+
+class DirectoryReader {
+ public:
+  virtual ~DirectoryReader() = default;
+  // Fills the next entry in the system's order; false when there is none left.
+  virtual bool Next(DirectoryEntry& entry) = 0;
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  // 0 when a file or folder exists at the path; otherwise a nonzero error number.
+  virtual int Access(const std::string& path) = 0;
+  // Creates one folder with default permissions (the parent must exist); false on any failure,
+  // a folder that exists already included.
+  virtual bool CreateFolder(const std::string& path) = 0;
+  // A reader over the folder's entries, or null when the folder cannot be listed.
+  virtual std::unique_ptr<DirectoryReader> OpenFolder(const std::string& path) = 0;
+  // Copies a file, overwriting an existing target; false on any failure.
+  virtual bool CopyFile(const std::string& source, const std::string& target) = 0;
+  // Reads a whole regular file; false (contents unspecified) when it cannot be opened or read.
+  virtual bool ReadFile(const std::string& path, std::string& contents) = 0;
+  // Writes the contents to a temporary file in the target's folder, flushes it to the disk and
+  // renames it over the target. On failure at any step returns false, removes the temporary file
+  // and leaves an existing target exactly as it was.
+  virtual bool ReplaceFile(const std::string& path, const std::string& contents) = 0;
+  // Seconds since 1970-01-01 00:00:00 UTC.
+  virtual std::int64_t NowSeconds() = 0;
+};
+
+// The operating system's services.
+Env& SystemEnv();
+
+// The services the library uses: the system's unless a ScopedEnv is installed.
+Env& CurrentEnv();
+
+// Installs another Env (a test double) for the lifetime of this object.
+class ScopedEnv {
+ public:
+  explicit ScopedEnv(Env& env);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  Env* m_previous;
+};
+
+}  // namespace cmdpredict
