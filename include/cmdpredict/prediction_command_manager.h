@@ -179,8 +179,8 @@ class CMDPREDICT_API CPredictionCommandManager {
  private:
   using Slots = std::vector<std::shared_ptr<PredictionSlot>>;
 
+  // The newest m_numCommandsUsedForPrediction commands of the environment, oldest first.
   void GetHistory(const WString& environment, std::vector<int>& history) const;
-  void PrepareEnvironment(const WString& environment);
 
   // Fields in the order of the original interface; the spare ones are never used and kept only so
   // that the declaration keeps its shape.

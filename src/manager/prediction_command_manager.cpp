@@ -1,0 +1,92 @@
+// State, options and lifecycle of the manager.
+#include "cmdpredict/prediction_command_manager.h"
+
+#include <new>
+
+#include "manager/keyboard_hook.h"
+#include "modelmgr/prediction_model_manager.h"
+
+CPredictionCommandManager::CPredictionCommandManager() = default;
+
+CPredictionCommandManager::CPredictionCommandManager(const CPredictionCommandManager& other) = default;
+
+CPredictionCommandManager& CPredictionCommandManager::operator=(const CPredictionCommandManager& other) = default;
+
+CPredictionCommandManager::~CPredictionCommandManager() { RemoveKeyboardHookServing(this); }
+
+LONG CPredictionCommandManager::Initialize(const WChar* /*ignoredString*/, const WChar* appDataFolder,
+                                           int numCommandsUsedForPrediction, int maxNumCommandsUsedForPrediction) {
+  try {
+    m_modelManager = std::make_shared<CPredictionModelManager>();
+  } catch (const std::bad_alloc&) {
+    m_modelManager = nullptr;
+    return E_OUTOFMEMORY;
+  }
+  // The history length is checked against the maximum in force before this call, not the new one.
+  SetNumCommandsUsedForPrediction(numCommandsUsedForPrediction);
+  m_maxNumCommandsUsedForPrediction = maxNumCommandsUsedForPrediction;
+  if (appDataFolder == nullptr) return S_OK;
+
+  m_appDataFolder = appDataFolder;
+  CreateAppDataFolder();
+  WString modelFolder = u"ModelPrediction";
+  CreateAppDataSubFolder(modelFolder);  // on failure the bare name stays: a folder relative to the current one
+  m_modelManager->SetModelFolder(modelFolder);
+  return S_OK;
+}
+
+DWORD CPredictionCommandManager::GetLastCommandInfoId() const { return m_lastCommandInfoId; }
+
+void CPredictionCommandManager::SetLastCommandInfoId(DWORD id) { m_lastCommandInfoId = id; }
+
+int CPredictionCommandManager::GetMinimumNumberOfCommandsToAddToPredictionModel() const {
+  return m_minimumNumberOfCommandsToAddToPredictionModel;
+}
+
+void CPredictionCommandManager::SetMinimumNumberOfCommandsToAddToPredictionModel(int count) {
+  m_minimumNumberOfCommandsToAddToPredictionModel = count;
+}
+
+int CPredictionCommandManager::GetNumberOfPredictionCommands() const { return m_numberOfPredictionCommands; }
+
+void CPredictionCommandManager::SetNumberOfPredictionCommands(int count) { m_numberOfPredictionCommands = count; }
+
+bool CPredictionCommandManager::GetAddToPredictionModel() const { return m_addToPredictionModel; }
+
+void CPredictionCommandManager::SetAddToPredictionModel(bool add) { m_addToPredictionModel = add; }
+
+bool CPredictionCommandManager::GetAutoStartTopPrediction() const { return m_autoStartTopPrediction; }
+
+void CPredictionCommandManager::SetAutoStartTopPrediction(bool autoStart) {
+  if (autoStart == m_autoStartTopPrediction) return;
+  m_autoStartTopPrediction = autoStart;
+  if (autoStart) {
+    SetTovrelKeyboardHook();
+  } else {
+    RemoveTovrelKeyboardHook();
+  }
+}
+
+int CPredictionCommandManager::GetNumCommandsUsedForPrediction() const { return m_numCommandsUsedForPrediction; }
+
+int CPredictionCommandManager::SetNumCommandsUsedForPrediction(int n) {
+  m_numCommandsUsedForPrediction = n > m_maxNumCommandsUsedForPrediction ? m_maxNumCommandsUsedForPrediction : n;
+  return m_numCommandsUsedForPrediction;
+}
+
+int CPredictionCommandManager::GetMaxNumCommandsUsedForPrediction() const { return m_maxNumCommandsUsedForPrediction; }
+
+void CPredictionCommandManager::SetMaxNumCommandsUsedForPrediction(int n) { m_maxNumCommandsUsedForPrediction = n; }
+
+void CPredictionCommandManager::UpdateOptions() {}
+
+LONG CPredictionCommandManager::AfterCommandRun(LONG /*commandId*/) { return S_OK; }
+
+LONG CPredictionCommandManager::BeforeQuit() {
+  SavePredictionModels();
+  return S_OK;
+}
+
+void CPredictionCommandManager::SavePredictionModels() {
+  if (m_modelManager) m_modelManager->SaveModels();
+}

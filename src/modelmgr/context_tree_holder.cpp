@@ -1,0 +1,53 @@
+#include "modelmgr/context_tree_holder.h"
+
+#include <locale>
+#include <sstream>
+
+#include "platform/paths.h"
+#include "platform/unicode.h"
+#include "support/files/file_name_escape.h"
+
+namespace {
+
+std::string ItemText(int commandId) { return std::to_string(commandId); }
+
+// Reads the text as a formatted stream extraction of an int does: leading white space, a sign and
+// digits, stopping at the first other character; 0 when no digit can be read.
+int ReadCommandId(const std::string& text) {
+  std::istringstream stream(text);
+  stream.imbue(std::locale::classic());
+  int commandId = 0;
+  stream >> commandId;
+  return commandId;
+}
+
+}  // namespace
+
+CContextTree::CContextTree() : m_tree(m_depth, m_historyMargin) {}
+
+CContextTree::CContextTree(const WString& modelFolder, const WString& environment)
+    : m_modelName(environment), m_modelFolder(modelFolder), m_tree(m_depth, m_historyMargin) {}
+
+CContextTree::~CContextTree() = default;
+
+std::string CContextTree::ModelPath() const {
+  WString path = m_modelFolder;
+  path.push_back(static_cast<WString::value_type>(cmdpredict::kPathSeparator));
+  path += cmdpredict::EscapeFileName(m_modelName);
+  return cmdpredict::WideToUtf8Path(path);
+}
+
+bool CContextTree::LoadModel() { return !m_modelFolder.empty() && m_tree.Load(ModelPath()); }
+
+bool CContextTree::SaveModel() { return !m_modelFolder.empty() && m_tree.Save(ModelPath()); }
+
+void CContextTree::RecordCommand(LONG commandId) { m_tree.AddItem(ItemText(commandId)); }
+
+int CContextTree::RemoveLastCommand() { return ReadCommandId(m_tree.RemoveLastItem()); }
+
+Quenmar::Intel::PredictionMap CContextTree::PredictNextCommands(const std::vector<int>& history) {
+  std::vector<std::string> items;
+  items.reserve(history.size());
+  for (const int commandId : history) items.push_back(ItemText(commandId));
+  return m_tree.Predict(items);
+}

@@ -1,0 +1,48 @@
+// CContextTree: the learnt model of one environment. It owns the environment's context tree and
+// translates between the model manager's vocabulary (command identifiers, UTF-16 names and
+// folders) and the model's (item texts, UTF-8 paths).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cmdpredict/platform_types.h"
+#include "models/contexttree/context_tree.h"
+
+class CContextTree {
+ public:
+  using WString = cmdpredict::WString;
+
+  CContextTree();
+  // The form the model manager uses: an empty tree of depth 100 for the environment's file.
+  CContextTree(const WString& modelFolder, const WString& environment);
+  virtual ~CContextTree();
+  CContextTree(const CContextTree&) = delete;
+  CContextTree& operator=(const CContextTree&) = delete;
+
+  // Reads the environment's file into the tree; true when it was found and held JSON. Without a
+  // model folder nothing is read and the result is false.
+  bool LoadModel();
+  // Writes the tree to the environment's file; true when it was written. Without a model folder
+  // nothing is written and the result is false.
+  bool SaveModel();
+  // Teaches the model the command, as the decimal text of its identifier.
+  void RecordCommand(LONG commandId);
+  // Takes the most recent command back out of the model; its identifier, or 0 when there was none.
+  int RemoveLastCommand();
+  // The probabilities of the next command's item text after the history (oldest first).
+  Quenmar::Intel::PredictionMap PredictNextCommands(const std::vector<int>& history);
+
+  // The path the model is saved under, without extension: the folder, the separator and the
+  // environment name with the characters that file names cannot hold escaped.
+  std::string ModelPath() const;
+  const Quenmar::Intel::ContextTree& GetTree() const { return m_tree; }
+
+ private:
+  std::uint64_t m_depth = 100;
+  std::uint64_t m_historyMargin = 1;
+  WString m_modelName = u"AnythingGoes";
+  WString m_modelFolder;
+  Quenmar::Intel::ContextTree m_tree;
+};

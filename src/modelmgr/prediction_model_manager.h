@@ -1,0 +1,55 @@
+// CPredictionModelManager: the learnt models of all environments of the host, one holder per
+// environment name, created and loaded on first use, and the predictions last computed for each.
+//
+// Environment names are compared by UTF-16 code units (case-sensitive). Threading: the host's
+// thread only; nothing is locked.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "cmdpredict/platform_types.h"
+#include "modelmgr/context_tree_holder.h"
+#include "modelmgr/top_predictions.h"
+#include "models/sequence_model.h"
+
+class CPredictionModelManager {
+ public:
+  using WString = cmdpredict::WString;
+  using PredictionMap = Quenmar::Intel::PredictionMap;
+
+  CPredictionModelManager();
+  virtual ~CPredictionModelManager();
+  CPredictionModelManager(const CPredictionModelManager&) = delete;
+  CPredictionModelManager& operator=(const CPredictionModelManager&) = delete;
+
+  // The folder of the model files, without a trailing separator. Empty (the default): models are
+  // kept in memory only and no file is read or written.
+  void SetModelFolder(const WString& folder);
+  bool HasModel(const WString& environment) const;
+  // Creates the environment's holder (an empty model) unless it exists.
+  void AddEnvironmentModel(const WString& environment);
+  // Creates the holder and loads its file; true when it existed already or its file was read.
+  bool LoadModel(const WString& environment);
+  // Saves every model, in ascending order of environment name; failures are skipped.
+  void SaveModels();
+  // Teaches the environment's model the command; does nothing for an environment without a model.
+  void RecordCommand(const WString& environment, LONG commandId);
+  // Takes the environment's last learnt command back; its identifier, or 0.
+  int RemoveLastCommand(const WString& environment);
+  // Predicts the next command after the history (oldest first) and caches the result as the
+  // environment's predictions. For an environment without a model: an empty map, no cache entry.
+  // The reference stays valid until the environment's predictions are computed again.
+  const PredictionMap& GetPredictions(const WString& environment, const std::vector<int>& history);
+  // A copy of the cached predictions; empty when there are none.
+  PredictionMap GetCachedPredictions(const WString& environment) const;
+  // Appends the best cached predictions as ranked identifiers (SelectTopPredictions); never
+  // computes new predictions.
+  void GetTopPredictions(const WString& environment, int count, RankedCommands& ranked,
+                         const std::map<LONG, bool>& excluded) const;
+
+ private:
+  WString m_modelFolder;
+  std::map<WString, CContextTree> m_environmentModels;
+  std::map<WString, PredictionMap> m_predictionCache;
+};

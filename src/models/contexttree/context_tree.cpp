@@ -1,0 +1,179 @@
+// Structure and learning of the context tree.
+#include "models/contexttree/context_tree.h"
+
+#include <utility>
+
+namespace Quenmar::Intel {
+
+// --- Node --------------------------------------------------------------------------------------
+
+ContextTree::Node::Node(ContextTree* owner, Node* parentNode) : tree(owner), parent(parentNode) {}
+
+ContextTree::Node::Node(ContextTree* owner, Node* parentNode, int itemCode, double itemFrequency)
+    : item(itemCode), frequency(itemFrequency), tree(owner), parent(parentNode) {}
+
+ContextTree::Node::~Node() {
+  // A subtree as deep as the tree's depth would otherwise be destroyed one stack frame per level.
+  // Nodes that only this subtree owns hand their children to the list before they die, so every
+  // node dies with an empty `children` map.
+  std::vector<std::shared_ptr<Node>> released;
+  MoveChildrenInto(released);
+  while (!released.empty()) {
+    std::shared_ptr<Node> node = std::move(released.back());
+    released.pop_back();
+    if (node.use_count() == 1) node->MoveChildrenInto(released);
+  }
+}
+
+void ContextTree::Node::MoveChildrenInto(std::vector<std::shared_ptr<Node>>& released) {
+  for (auto& entry : children) {
+    entry.second->parent = nullptr;
+    released.push_back(std::move(entry.second));
+  }
+  children.clear();
+}
+
+bool ContextTree::Node::HasChild(int code) const { return children.count(code) != 0; }
+
+bool ContextTree::Node::HasChild(const std::string& text) const {
+  const int code = tree->FindCode(text);
+  return code != -1 && HasChild(code);
+}
+
+std::shared_ptr<ContextTree::Node> ContextTree::Node::GetChild(int code) const {
+  const auto found = children.find(code);
+  return found == children.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<ContextTree::Node> ContextTree::Node::GetChild(const std::string& text) const {
+  const int code = tree->FindCode(text);
+  return code == -1 ? nullptr : GetChild(code);
+}
+
+std::shared_ptr<ContextTree::Node> ContextTree::Node::GetOrAddChild(int code) {
+  auto position = children.lower_bound(code);
+  if (position == children.end() || position->first != code) {
+    position = children.emplace_hint(position, code, std::make_shared<Node>(tree, this, code, 0.0));
+  }
+  return position->second;
+}
+
+std::shared_ptr<ContextTree::Node> ContextTree::Node::GetOrAddChild(const std::string& text) {
+  return GetOrAddChild(tree->GetOrAddCode(text));
+}
+
+std::shared_ptr<ContextTree::Node> ContextTree::Node::AttachChild(std::shared_ptr<Node> child) {
+  if (child->parent != nullptr) {
+    child->parent->children.erase(child->item);
+    child->parent = nullptr;
+  }
+  child->tree = tree;
+  children[child->item] = child;
+  child->parent = this;
+  return child;
+}
+
+double ContextTree::Node::AddFrequency(double delta) { return frequency += delta; }
+
+std::string ContextTree::Node::GetItemText() const { return tree->GetItemText(item); }
+
+void ContextTree::Node::SetItemText(const std::string& text) { item = tree->GetOrAddCode(text); }
+
+ContextTree::Node* ContextTree::Node::GetParent() const { return parent; }
+
+// --- Tree --------------------------------------------------------------------------------------
+
+ContextTree::ContextTree(std::uint64_t depth, std::uint64_t historyMargin)
+    : m_depth(depth), m_historyMargin(historyMargin) {
+  ResetRoot();
+}
+
+ContextTree::~ContextTree() = default;
+
+void ContextTree::ResetRoot() {
+  m_root = std::make_shared<Node>(this, nullptr);
+  m_root->item = GetOrAddCode("");
+  m_root->frequency = 0.0;
+}
+
+void ContextTree::Clear() {
+  ResetRoot();
+  m_depth = 0;
+  ClearHistory();
+  m_encodings.clear();
+}
+
+void ContextTree::ClearHistory() { m_history.clear(); }
+
+void ContextTree::AddItem(const std::string& item) {
+  m_history.push_front(m_root.get());
+  if (m_history.size() > m_depth + m_historyMargin) m_history.pop_back();
+
+  // Each visited entry advances from the run of the last i items to the run of the last i+1
+  // items, counting it. The entry at position `depth` is kept unadvanced for RemoveLastItem.
+  int code = -1;  // assigned at the first visit, so that depth 0 assigns no code
+  bool metEmptyEntry = false;
+  std::uint64_t position = 0;
+  for (auto entry = m_history.begin(); entry != m_history.end() && position < m_depth; ++entry, ++position) {
+    if (*entry == nullptr) {
+      metEmptyEntry = true;
+      continue;
+    }
+    if (code == -1) code = GetOrAddCode(item);
+    Node* child = (*entry)->GetOrAddChild(code).get();
+    child->AddFrequency(1.0);
+    *entry = child;
+  }
+  if (metEmptyEntry) ClearHistory();
+}
+
+void ContextTree::AddSequence(const std::vector<std::string>& items) {
+  for (const std::string& item : items) AddItem(item);
+}
+
+std::string ContextTree::RemoveLastItem() {
+  if (m_history.empty()) return std::string();
+  const Node* front = m_history.front();
+  std::string text = front != nullptr ? front->GetItemText() : std::string();
+
+  std::uint64_t position = 0;
+  for (auto entry = m_history.begin(); entry != m_history.end() && position < m_depth; ++entry, ++position) {
+    if (*entry == nullptr) continue;
+    (*entry)->AddFrequency(-1.0);
+    if ((*entry)->parent != nullptr) *entry = (*entry)->parent;
+  }
+  m_history.pop_front();
+  return text;
+}
+
+// --- Codes -------------------------------------------------------------------------------------
+
+int ContextTree::FindCode(const std::string& text) const {
+  const auto found = m_encodings.left.find(text);
+  return found == m_encodings.left.end() ? -1 : found->second;
+}
+
+bool ContextTree::HasItem(const std::string& text) const { return FindCode(text) != -1; }
+
+int ContextTree::GetOrAddCode(const std::string& text) {
+  const int existing = FindCode(text);
+  if (existing != -1) return existing;
+  const int code = HighestCode() + 1;
+  m_encodings.insert(Encodings::value_type(text, code));
+  return code;
+}
+
+std::string ContextTree::GetItemText(int code) const {
+  const auto found = m_encodings.right.find(code);
+  return found == m_encodings.right.end() ? std::string() : found->second;
+}
+
+bool ContextTree::AddEncoding(const std::string& text, int code) {
+  return m_encodings.insert(Encodings::value_type(text, code)).second;
+}
+
+int ContextTree::HighestCode() const {
+  return m_encodings.empty() ? -1 : m_encodings.right.rbegin()->first;
+}
+
+}  // namespace Quenmar::Intel

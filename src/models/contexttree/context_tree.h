@@ -1,0 +1,128 @@
+// The context tree: a variable-order model over items, stored as a tree of counted contexts.
+//
+// Each node below the root stands for a run of consecutive items as they were learnt; the path
+// from the root spells the run in learning order (the root's child for a is the run (a), that
+// node's child for b the run (a, b)). A node's frequency counts how often its run was learnt, less
+// the times it was taken back; its children are the items that followed the run.
+//
+// Learning is in context_tree.cpp, prediction in context_tree_prediction.cpp, the file in
+// context_tree_file.cpp. Threading: one thread; nothing is synchronised.
+#pragma once
+
+#include <boost/bimap.hpp>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "models/sequence_model.h"
+
+namespace Quenmar::Intel {
+
+class ContextTree : public ISequencePredictionModel {
+ public:
+  // One counted context. Invariants: every node of a tree has that tree as `tree`; a node is owned
+  // by its parent's `children` (the root by the tree); `parent` and `tree` never own; a child is
+  // keyed by its own `item`.
+  class Node {
+   public:
+    Node(ContextTree* owner, Node* parentNode);
+    Node(ContextTree* owner, Node* parentNode, int itemCode, double itemFrequency);
+    // Clears the parent link of each child before releasing it. Releases the subtree without
+    // recursion, so that destroying a deep tree cannot exhaust the stack.
+    ~Node();
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    bool HasChild(int code) const;
+    // False when the text has no code in the tree; never assigns a code.
+    bool HasChild(const std::string& text) const;
+    std::shared_ptr<Node> GetChild(int code) const;
+    // Empty when the text has no code or there is no such child; never assigns a code.
+    std::shared_ptr<Node> GetChild(const std::string& text) const;
+    // The child for the code, created with frequency 0.0 when missing.
+    std::shared_ptr<Node> GetOrAddChild(int code);
+    // The child for the text, which receives a code first when it has none.
+    std::shared_ptr<Node> GetOrAddChild(const std::string& text);
+    // Moves `child` under this node (out of its former parent), replacing any child with its code.
+    std::shared_ptr<Node> AttachChild(std::shared_ptr<Node> child);
+    // Adds delta to the frequency and returns the new value.
+    double AddFrequency(double delta);
+    // The tree's text for this node's code ("" when the code has none).
+    std::string GetItemText() const;
+    // Gives the node the code of the text, assigning one when the text has none.
+    void SetItemText(const std::string& text);
+    Node* GetParent() const;
+
+    int item = -1;             // code of the item that ends this node's run; -1: none
+    double frequency = 0.0;    // times the run was learnt, less the times it was taken back
+    std::map<int, std::shared_ptr<Node>> children;  // by item code, ascending
+    ContextTree* tree = nullptr;
+    Node* parent = nullptr;    // null for the root
+
+   private:
+    void MoveChildrenInto(std::vector<std::shared_ptr<Node>>& released);
+  };
+
+  // `depth`: the longest run learnt as a context; `historyMargin`: how many entries the history
+  // keeps beyond `depth`. The registry creates trees with the defaults.
+  explicit ContextTree(std::uint64_t depth = 0, std::uint64_t historyMargin = 1);
+  ~ContextTree() override;
+  ContextTree(const ContextTree&) = delete;
+  ContextTree& operator=(const ContextTree&) = delete;
+
+  using ISequencePredictionModel::Predict;
+  PredictionMap Predict(const std::vector<std::string>& history) override;
+  void AddItem(const std::string& item) override;
+  void AddSequence(const std::vector<std::string>& items) override;
+  std::string RemoveLastItem() override;
+  void ClearHistory() override;
+  bool Save(const std::string& path) override;
+  bool Load(const std::string& path) override;
+
+  // The next-item distribution of one node: its children's frequencies, normalised.
+  PredictionMap GetDistribution(const Node& node) const;
+
+  std::uint64_t GetDepth() const { return m_depth; }
+  void SetDepth(std::uint64_t depth) { m_depth = depth; }
+  std::uint64_t GetHistoryMargin() const { return m_historyMargin; }
+  void SetHistoryMargin(std::uint64_t historyMargin) { m_historyMargin = historyMargin; }
+
+  // Empties the tree before loading: new root, depth 0, empty history, no codes.
+  void Clear();
+
+  Node& GetRoot() { return *m_root; }
+  const Node& GetRoot() const { return *m_root; }
+  // The active contexts, most recent run first (non-owning).
+  const std::list<Node*>& GetHistory() const { return m_history; }
+
+  // Item codes. A new text receives one more than the highest code in use (0 for the first), so
+  // codes run 0, 1, 2, ... for a tree built by learning and existing codes keep their texts after
+  // a load whose codes have gaps.
+  int FindCode(const std::string& text) const;  // -1 when the text has no code
+  bool HasItem(const std::string& text) const;
+  int GetOrAddCode(const std::string& text);
+  std::string GetItemText(int code) const;  // "" when no text has the code
+  // Records the pair unless the text or the code has one already; true when it was recorded.
+  bool AddEncoding(const std::string& text, int code);
+  // The highest code that has a text, or -1 when there is none.
+  int HighestCode() const;
+
+ private:
+  using Encodings = boost::bimap<std::string, int>;
+
+  // Makes a new node the root, releasing the old tree; the history is left alone.
+  void ResetRoot();
+
+  std::shared_ptr<Node> m_root;
+  std::uint64_t m_depth;
+  std::uint64_t m_historyMargin;
+  Encodings m_encodings;
+  // Entry i is the node of the run made of the last i+1 learnt items, for i below the depth; at
+  // most depth + historyMargin entries. Emptied whenever the root is replaced.
+  std::list<Node*> m_history;
+};
+
+}  // namespace Quenmar::Intel

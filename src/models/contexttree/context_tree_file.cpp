@@ -1,0 +1,263 @@
+// Saving and loading the context tree, grading what a load could use, and the backup copies of
+// files that could not be used in full.
+#include "models/contexttree/context_tree_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "platform/env.h"
+#include "support/files/files.h"
+#include "support/files/text.h"
+#include "support/json/json_document.h"
+#include "support/json/json_text.h"
+
+namespace Quenmar::Intel {
+
+using cmdpredict::JsonReference;
+using cmdpredict::JsonType;
+using cmdpredict::JsonValue;
+
+namespace {
+
+constexpr const char* kSchema = "concise";
+constexpr const char* kVersion = "1.0";
+constexpr const char* kRelease = "221.0.0.0";
+
+// Every key has a full form and a one-letter short form; the short one is looked up first.
+struct Key {
+  const char* shortForm;
+  const char* fullForm;
+};
+constexpr Key kItem{"i", "item"};
+constexpr Key kFrequency{"f", "frequency"};
+constexpr Key kChildren{"c", "children"};
+constexpr Key kDepth{"d", "depth"};
+constexpr Key kSchemaKey{"s", "schema"};
+constexpr Key kVersionKey{"v", "version"};
+constexpr Key kEncodings{"e", "encodings"};
+
+JsonReference FindKey(JsonReference object, Key key) {
+  const JsonReference found = cmdpredict::FindMember(object, key.shortForm);
+  return found.IsNull() ? cmdpredict::FindMember(object, key.fullForm) : found;
+}
+
+void AddMember(JsonValue& object, const char* name, JsonValue value) { cmdpredict::AddMember(object, name, value); }
+
+LoadSeverity Worse(LoadSeverity a, LoadSeverity b) { return std::max(a, b); }
+
+// --- Writing ---------------------------------------------------------------------------------
+
+JsonValue EncodingsToJson(const ContextTree& tree) {
+  // Every code from 0 to the highest gets its text; a code left without one by a damaged file
+  // gets the empty text, so that the other texts keep their indexes.
+  JsonValue encodings = cmdpredict::MakeJsonArray({});
+  for (int code = 0; code <= tree.HighestCode(); ++code) {
+    JsonValue text(tree.GetItemText(code).c_str());
+    cmdpredict::AppendJsonArrayElement(encodings, text);
+  }
+  return encodings;
+}
+
+// --- Reading ---------------------------------------------------------------------------------
+
+LoadSeverity ReadDepth(ContextTree& tree, JsonReference object) {
+  const JsonReference depth = FindKey(object, kDepth);
+  if (depth.IsNull()) return kLoadedFully;
+  if (cmdpredict::GetType(depth) != JsonType::Int || cmdpredict::GetInt(depth) < 0) return kRepaired;
+  tree.SetDepth(static_cast<std::uint64_t>(cmdpredict::GetInt(depth)));
+  return kLoadedFully;
+}
+
+bool IsConciseSchema(JsonReference object) {
+  const JsonReference schema = FindKey(object, kSchemaKey);
+  return cmdpredict::GetType(schema) == JsonType::String && cmdpredict::GetString(schema) == kSchema;
+}
+
+LoadSeverity ReadEncodings(ContextTree& tree, JsonReference encodings) {
+  if (cmdpredict::GetType(encodings) != JsonType::Array) return kUnusable;
+  const std::size_t size = cmdpredict::GetArraySize(encodings);
+  for (std::size_t index = 0; index < size; ++index) {
+    const JsonReference text = cmdpredict::GetArrayElement(encodings, index);
+    if (cmdpredict::GetType(text) != JsonType::String) return kUnusable;
+    // A text or code met before keeps its first pair.
+    tree.AddEncoding(cmdpredict::GetString(text), static_cast<int>(index));
+  }
+  return kLoadedFully;
+}
+
+LoadSeverity ReadHeader(ContextTree& tree, JsonReference object) {
+  const LoadSeverity depth = ReadDepth(tree, object);
+  const bool concise = IsConciseSchema(object);
+  const JsonReference encodings = FindKey(object, kEncodings);
+  // Only the concise schema needs "encodings": its nodes name items by code.
+  if (encodings.IsNull()) return concise ? kUnusable : depth;
+  const LoadSeverity read = ReadEncodings(tree, encodings);
+  if (concise) return Worse(read, depth);
+  return read == kUnusable ? kRepaired : depth;
+}
+
+LoadSeverity ReadItem(ContextTree::Node& node, JsonReference object) {
+  const JsonReference item = FindKey(object, kItem);
+  switch (cmdpredict::GetType(item)) {
+    case JsonType::String:
+      if (node.tree == nullptr) return kUnusable;
+      node.item = node.tree->GetOrAddCode(cmdpredict::GetString(item));
+      return kLoadedFully;
+    case JsonType::Int:
+      node.item = cmdpredict::GetInt(item);
+      return kLoadedFully;
+    default:
+      return kUnusable;
+  }
+}
+
+LoadSeverity ReadFrequency(ContextTree::Node& node, JsonReference object) {
+  const JsonReference frequency = FindKey(object, kFrequency);
+  if (frequency.IsNull()) return kLoadedFully;
+  if (cmdpredict::GetType(frequency) != JsonType::Double) return kRepaired;
+  const double value = cmdpredict::GetDouble(frequency);
+  node.frequency = std::max(value, 0.0);
+  return value < 0.0 ? kRepaired : kLoadedFully;
+}
+
+LoadSeverity ReadChildren(ContextTree::Node& node, JsonReference children) {
+  if (cmdpredict::GetType(children) != JsonType::Array) return kRepaired;
+  LoadSeverity severity = kLoadedFully;
+  const std::size_t size = cmdpredict::GetArraySize(children);
+  for (std::size_t index = 0; index < size; ++index) {
+    const JsonReference element = cmdpredict::GetArrayElement(children, index);
+    if (cmdpredict::GetType(element) == JsonType::Null) {
+      severity = kRepaired;
+      continue;
+    }
+    auto child = std::make_shared<ContextTree::Node>(node.tree, &node);
+    const LoadSeverity childSeverity = FromJson(*child, element);
+    if (childSeverity != kLoadedFully) severity = kRepaired;
+    // A damaged subtree is cut off where it is damaged; a later sibling with the same code
+    // replaces an earlier one.
+    if (childSeverity != kUnusable) node.AttachChild(child);
+  }
+  return severity;
+}
+
+// --- Files -----------------------------------------------------------------------------------
+
+std::string FileNameFor(const std::string& path, const std::string& typeName) {
+  return cmdpredict::FormatText("%s.%s", path.c_str(), typeName.c_str());
+}
+
+// Backups carry the time as the signed decimal of its low 32 bits.
+int BackupTime() { return static_cast<std::int32_t>(static_cast<std::uint32_t>(cmdpredict::CurrentTimeSeconds())); }
+
+void BackUp(const std::string& fileName) {
+  int copied = 0;
+  cmdpredict::CopyFileOver(fileName, cmdpredict::FormatText("%s_%d%s", fileName.c_str(), BackupTime(), ".backup"),
+                           &copied);
+}
+
+void BackUp(const std::string& fileName, ModelVersion version) {
+  const std::string versionText = cmdpredict::FormatText("%d.%d", version.major, version.minor);
+  int copied = 0;
+  cmdpredict::CopyFileOver(
+      fileName,
+      cmdpredict::FormatText("%s_%s_%d%s", fileName.c_str(), versionText.c_str(), BackupTime(), ".backup"),
+      &copied);
+}
+
+bool IsAcceptedVersion(ModelVersion version) { return version.major >= 1 && version.minor >= 0; }
+
+// A decimal number at the start of the text, read the way std::stoi reads it.
+bool ReadVersionPart(const std::string& text, int& number) {
+  try {
+    number = std::stoi(text);
+    return true;
+  } catch (const std::exception&) {  // no number, or one outside the range of int
+    return false;
+  }
+}
+
+}  // namespace
+
+JsonValue ToJson(const ContextTree::Node& node) {
+  JsonValue object = cmdpredict::MakeJsonObject();
+  AddMember(object, kItem.shortForm, JsonValue(node.item));
+  AddMember(object, kFrequency.shortForm, JsonValue(node.frequency));
+  JsonValue children = cmdpredict::MakeJsonArray({});
+  for (const auto& entry : node.children) {
+    JsonValue child = ToJson(*entry.second);
+    cmdpredict::AppendJsonArrayElement(children, child);
+  }
+  AddMember(object, kChildren.shortForm, std::move(children));
+  return object;
+}
+
+JsonValue ToJson(const ContextTree& tree) {
+  JsonValue object = ToJson(tree.GetRoot());
+  AddMember(object, "schema", JsonValue(kSchema));
+  AddMember(object, "version", JsonValue(kVersion));
+  AddMember(object, "release", JsonValue(kRelease));
+  AddMember(object, kDepth.shortForm, JsonValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(tree.GetDepth()))));
+  AddMember(object, "encodings", EncodingsToJson(tree));
+  return object;
+}
+
+LoadSeverity FromJson(ContextTree& tree, JsonReference value) {
+  tree.Clear();
+  if (cmdpredict::GetType(value) != JsonType::Object) return kUnusable;
+  const LoadSeverity header = ReadHeader(tree, value);
+  return Worse(header, FromJson(tree.GetRoot(), value));
+}
+
+LoadSeverity FromJson(ContextTree::Node& node, JsonReference value) {
+  node.item = -1;
+  node.frequency = 0.0;
+  node.children.clear();
+  if (cmdpredict::GetType(value) != JsonType::Object) return kUnusable;
+  if (ReadItem(node, value) == kUnusable) return kUnusable;
+  const LoadSeverity frequency = ReadFrequency(node, value);
+  const JsonReference children = FindKey(value, kChildren);
+  if (children.IsNull()) return frequency;
+  return Worse(frequency, ReadChildren(node, children));
+}
+
+ModelVersion ReadVersion(JsonReference value) {
+  if (cmdpredict::GetType(value) != JsonType::Object) return {};
+  const JsonReference version = FindKey(value, kVersionKey);
+  if (cmdpredict::GetType(version) != JsonType::String) return {};
+  std::vector<std::string> parts;
+  cmdpredict::SplitText(cmdpredict::GetString(version), ".", parts);
+  ModelVersion read;
+  if (parts.size() != 2 || !ReadVersionPart(parts[0], read.major) || !ReadVersionPart(parts[1], read.minor)) return {};
+  return read;
+}
+
+bool ContextTree::Save(const std::string& path) {
+  const std::string text = cmdpredict::ToJsonText(ToJson(*this));
+  return cmdpredict::CurrentEnv().ReplaceFile(FileNameFor(path, GetTypeName()), text);
+}
+
+bool ContextTree::Load(const std::string& path) {
+  const std::string typeName = GetTypeName();
+  const bool hasExtension = cmdpredict::EndsWith(path, cmdpredict::FormatText(".%s", typeName.c_str()));
+  const std::string fileName = hasExtension ? path : FileNameFor(path, typeName);
+  std::string text;
+  if (cmdpredict::FileExists(fileName) != 0 || !cmdpredict::CurrentEnv().ReadFile(fileName, text)) return false;
+
+  const cmdpredict::JsonDocumentPtr document = cmdpredict::CreateJsonDocument();
+  const JsonValue* root = document->Parse(text.c_str());
+  if (document->HasParseError()) {
+    BackUp(fileName);
+    return false;
+  }
+  const LoadSeverity severity = FromJson(*this, JsonReference(*root));
+  const ModelVersion version = ReadVersion(JsonReference(*root));
+  if (!IsAcceptedVersion(version)) {
+    BackUp(fileName, version);
+  } else if (severity != kLoadedFully) {
+    BackUp(fileName);
+  }
+  return true;
+}
+
+}  // namespace Quenmar::Intel

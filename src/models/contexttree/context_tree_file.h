@@ -1,0 +1,37 @@
+// The context tree's file: one compact JSON object per tree, the root node followed by the tree's
+// header fields. docs/model-file-format.md describes the format for writers of other tools.
+#pragma once
+
+#include <string>
+
+#include "models/contexttree/context_tree.h"
+#include "support/json/json_value.h"
+
+namespace Quenmar::Intel {
+
+// How much of a file could be used; the larger of two severities wins.
+enum LoadSeverity : int {
+  kLoadedFully = 0,  // everything was used
+  kRepaired = 1,     // something was repaired or skipped
+  kUnusable = 2,     // something required was missing or unusable
+};
+
+struct ModelVersion {
+  int major = 0;
+  int minor = 0;
+};
+
+// The object of a node: "i" (its code), "f" (its frequency), "c" (its children by ascending code).
+cmdpredict::JsonValue ToJson(const ContextTree::Node& node);
+// The root node's object followed by "schema", "version", "release", "d" and "encodings".
+cmdpredict::JsonValue ToJson(const ContextTree& tree);
+
+// Empties the tree and fills it with what can be used of the value.
+LoadSeverity FromJson(ContextTree& tree, cmdpredict::JsonReference value);
+// Resets the node and fills it and its children from the value; damaged children are dropped.
+LoadSeverity FromJson(ContextTree::Node& node, cmdpredict::JsonReference value);
+
+// "major.minor" of the value's "version"; (0, 0) when it is missing or not of that form.
+ModelVersion ReadVersion(cmdpredict::JsonReference value);
+
+}  // namespace Quenmar::Intel

@@ -1,0 +1,24 @@
+// The application-data folder that the host names, and its sub-folders (the model folder).
+#include "cmdpredict/prediction_command_manager.h"
+#include "platform/unicode.h"
+#include "support/files/files.h"
+
+namespace {
+
+// True when the folder exists or was created now (one level, default permissions).
+bool EnsureFolder(const cmdpredict::WString& folder) {
+  const std::string path = cmdpredict::WideToUtf8Path(folder);
+  return cmdpredict::FileExists(path) == 0 || cmdpredict::CreateFolder(path) == 0;
+}
+
+}  // namespace
+
+bool CPredictionCommandManager::CreateAppDataFolder() { return EnsureFolder(m_appDataFolder); }
+
+bool CPredictionCommandManager::CreateAppDataSubFolder(WString& name) {
+  // No separator is inserted: the host passes the folder with a trailing one to nest the sub-folder.
+  const WString path = m_appDataFolder + name;
+  if (!CreateAppDataFolder() || !EnsureFolder(path)) return false;
+  name = path;
+  return true;
+}
