@@ -1,0 +1,24 @@
+// File services for the model persistence code, in the style of C library calls: 0 is success,
+// nonzero failure; nothing is thrown or logged. Paths are narrow (UTF-8) strings handed to the
+// system unchanged. Everything goes through CurrentEnv(), so tests can substitute the system.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace cmdpredict {
+
+// 0 when a file or folder exists at the path; otherwise the system's nonzero error number.
+int FileExists(const std::string& path);
+
+// Creates one folder (its parent must exist). 1 on any failure, a folder that exists included.
+int CreateFolder(const std::string& path);
+
+// Copies a file, overwriting an existing target. Sets *copied to 1 on success and 0 otherwise;
+// returns 1 when `copied` is null or the copy fails.
+int CopyFileOver(const std::string& source, const std::string& target, int* copied);
+
+// Seconds since 1970-01-01 00:00:00 UTC.
+std::int64_t CurrentTimeSeconds();
+
+}  // namespace cmdpredict
