@@ -2,11 +2,13 @@
 
 #include <utility>
 
+#include "models/composite/composite_sequence_model.h"
 #include "models/contexttree/context_tree.h"
 
 namespace Quenmar::Intel {
 
 ModelRegistry::ModelRegistry() {
+  RegisterModelType("CompositeSequenceModel", [] { return new CompositeSequenceModel(); });
   RegisterModelType("ContextTree", [] { return new ContextTree(); });
 }
 
