@@ -1,10 +1,15 @@
 #include "modelmgr/prediction_model_manager.h"
 
+#include "platform/unicode.h"
+
 CPredictionModelManager::CPredictionModelManager() = default;
 
 CPredictionModelManager::~CPredictionModelManager() = default;
 
-void CPredictionModelManager::SetModelFolder(const WString& folder) { m_modelFolder = folder; }
+void CPredictionModelManager::SetModelFolder(const WString& folder) {
+  m_modelFolder = folder;
+  m_compositeModel.SetModelFolder(cmdpredict::WideToUtf8Path(folder));
+}
 
 bool CPredictionModelManager::HasModel(const WString& environment) const {
   return m_environmentModels.count(environment) != 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cmdpredict/platform_types.h"
+#include "modelmgr/composite_model_record.h"
 #include "modelmgr/context_tree_holder.h"
 #include "modelmgr/top_predictions.h"
 #include "models/sequence_model.h"
@@ -48,7 +49,11 @@ class CPredictionModelManager {
   void GetTopPredictions(const WString& environment, int count, RankedCommands& ranked,
                          const std::map<LONG, bool>& excluded) const;
 
+  // The composite model and its folder; no operation trains, queries, saves or loads it.
+  const CompositeModelRecord& GetCompositeModel() const { return m_compositeModel; }
+
  private:
+  CompositeModelRecord m_compositeModel;
   WString m_modelFolder;
   std::map<WString, CContextTree> m_environmentModels;
   std::map<WString, PredictionMap> m_predictionCache;
