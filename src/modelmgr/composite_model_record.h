@@ -1,6 +1,6 @@
 // CompositeModelRecord: the model manager's composite model, an empty composite created through
 // the model type registry together with its identifier and folder. Nothing trains, queries,
-// saves or loads it yet; it lives and dies with the model manager.
+// saves or loads it; it lives and dies with the model manager.
 #pragma once
 
 #include <memory>
