@@ -101,6 +101,7 @@ void ContextTree::Clear() {
   m_depth = 0;
   ClearHistory();
   m_encodings.clear();
+  m_textOrderStale = true;
 }
 
 void ContextTree::ClearHistory() { m_history.clear(); }
@@ -160,6 +161,7 @@ int ContextTree::GetOrAddCode(const std::string& text) {
   if (existing != -1) return existing;
   const int code = HighestCode() + 1;
   m_encodings.insert(Encodings::value_type(text, code));
+  m_textOrderStale = true;
   return code;
 }
 
@@ -169,7 +171,9 @@ std::string ContextTree::GetItemText(int code) const {
 }
 
 bool ContextTree::AddEncoding(const std::string& text, int code) {
-  return m_encodings.insert(Encodings::value_type(text, code)).second;
+  const bool added = m_encodings.insert(Encodings::value_type(text, code)).second;
+  m_textOrderStale = m_textOrderStale || added;
+  return added;
 }
 
 int ContextTree::HighestCode() const {

@@ -113,8 +113,28 @@ class ContextTree : public ISequencePredictionModel {
  private:
   using Encodings = boost::bimap<std::string, int>;
 
+  // The texts of the codes in ascending order, so that prediction can sum and merge scores in
+  // text order by comparing small integers instead of texts. A code's rank is the position of its
+  // text; the empty text, and every code without a text (which predicts under the empty text),
+  // has rank 0.
+  struct TextOrder {
+    std::vector<int> rankOfCode;                  // by code, for codes 0 to the highest
+    std::vector<const std::string*> textOfRank;   // into m_encodings
+    int RankOf(int code) const;
+  };
+  // One score per rank, in ascending rank (that is, text) order.
+  struct RankedScore {
+    int rank;
+    double score;
+  };
+  using RankedScores = std::vector<RankedScore>;
+
   // Makes a new node the root, releasing the old tree; the history is left alone.
   void ResetRoot();
+  // The text order of the current codes, rebuilt when codes were added or cleared since.
+  const TextOrder& GetTextOrder() const;
+  // GetDistribution in rank form.
+  void RankedDistribution(const Node& node, const TextOrder& order, RankedScores& distribution) const;
 
   std::shared_ptr<Node> m_root;
   std::uint64_t m_depth;
@@ -123,6 +143,8 @@ class ContextTree : public ISequencePredictionModel {
   // Entry i is the node of the run made of the last i+1 learnt items, for i below the depth; at
   // most depth + historyMargin entries. Emptied whenever the root is replaced.
   std::list<Node*> m_history;
+  mutable TextOrder m_textOrder;
+  mutable bool m_textOrderStale = true;
 };
 
 }  // namespace Quenmar::Intel

@@ -3,13 +3,16 @@
 // much as the one shorter by one item.
 //
 // The order of the floating-point operations is fixed, because stored probabilities and rankings
-// depend on their exact bits: the distribution of the empty context first, then the found contexts
-// from the longest down to length 1, each merged with addition, then one normalisation.
+// depend on their exact bits: each distribution is summed in ascending text order; the
+// distribution of the empty context comes first, then the found contexts from the longest down to
+// length 1, each scaled by its weight and added item by item; then one normalisation summed in
+// ascending text order. The work is done on the ranks of the texts (GetTextOrder), which gives the
+// same sums as maps keyed by text at a fraction of the cost.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "models/contexttree/context_tree.h"
-#include "models/prediction_map.h"
 
 namespace Quenmar::Intel {
 namespace {
@@ -23,18 +26,107 @@ double ContextWeight(std::size_t length) {
   return static_cast<double>(std::ldexp(1.0F, exponent));
 }
 
-double Sum(double incoming, double existing) { return incoming + existing; }
+// Scores by rank with a presence mark: an item absent from a map differs from one scored 0.0.
+class RankAccumulator {
+ public:
+  explicit RankAccumulator(std::size_t ranks) : m_scores(ranks, 0.0), m_present(ranks, 0) {}
+
+  // Adds the incoming score to the item's score, or stores it for an absent item; a result of
+  // exactly 0.0 leaves the item absent.
+  void Add(int rank, double incoming) {
+    const auto r = static_cast<std::size_t>(rank);
+    const double merged = m_present[r] ? incoming + m_scores[r] : incoming;
+    m_scores[r] = merged;
+    m_present[r] = merged != 0.0;
+  }
+
+  double Sum() const {
+    double sum = 0.0;
+    for (std::size_t r = 0; r < m_scores.size(); ++r) {
+      if (m_present[r]) sum += m_scores[r];
+    }
+    return sum;
+  }
+
+  bool Present(std::size_t rank) const { return m_present[rank] != 0; }
+  double Score(std::size_t rank) const { return m_scores[rank]; }
+
+ private:
+  std::vector<double> m_scores;
+  std::vector<char> m_present;
+};
 
 }  // namespace
 
+int ContextTree::TextOrder::RankOf(int code) const {
+  return code >= 0 && static_cast<std::size_t>(code) < rankOfCode.size() ? rankOfCode[static_cast<std::size_t>(code)]
+                                                                           : 0;
+}
+
+const ContextTree::TextOrder& ContextTree::GetTextOrder() const {
+  if (!m_textOrderStale) return m_textOrder;
+  static const std::string kEmptyText;
+  m_textOrder.rankOfCode.assign(static_cast<std::size_t>(HighestCode() + 1), 0);
+  m_textOrder.textOfRank.assign(1, &kEmptyText);
+  for (const auto& [text, code] : m_encodings.left) {
+    if (text.empty()) continue;  // rank 0
+    m_textOrder.rankOfCode[static_cast<std::size_t>(code)] = static_cast<int>(m_textOrder.textOfRank.size());
+    m_textOrder.textOfRank.push_back(&text);
+  }
+  m_textOrderStale = false;
+  return m_textOrder;
+}
+
+void ContextTree::RankedDistribution(const Node& node, const TextOrder& order, RankedScores& distribution) const {
+  // Children come in code order; sort them by text rank, keeping code order among children that
+  // share a text (codes without one): like storing each child's frequency under its text, where a
+  // later child overwrites an earlier one.
+  std::vector<std::uint64_t> keys;
+  std::vector<double> frequencies;
+  keys.reserve(node.children.size());
+  frequencies.reserve(node.children.size());
+  for (const auto& entry : node.children) {
+    const auto rank = static_cast<std::uint64_t>(order.RankOf(entry.first));
+    keys.push_back(rank << 32 | frequencies.size());
+    frequencies.push_back(entry.second->frequency);
+  }
+  std::sort(keys.begin(), keys.end());
+
+  distribution.clear();
+  double sum = 0.0;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto rank = static_cast<int>(keys[i] >> 32);
+    if (i + 1 < keys.size() && static_cast<int>(keys[i + 1] >> 32) == rank) continue;  // overwritten
+    const double frequency = frequencies[keys[i] & 0xFFFFFFFFU];
+    if (frequency == 0.0) continue;  // a zero score removes the item
+    distribution.push_back({rank, frequency});
+    sum += frequency;
+  }
+  std::size_t kept = 0;
+  for (const RankedScore& entry : distribution) {
+    const double quotient = entry.score / sum;
+    if (quotient != 0.0) distribution[kept++] = {entry.rank, quotient};
+  }
+  distribution.resize(kept);
+}
+
 PredictionMap ContextTree::GetDistribution(const Node& node) const {
-  PredictionMap frequencies;
-  for (const auto& [code, child] : node.children) SetScore(frequencies, child->GetItemText(), child->frequency);
-  return NormalizePredictions(frequencies);
+  const TextOrder& order = GetTextOrder();
+  RankedScores distribution;
+  RankedDistribution(node, order, distribution);
+  PredictionMap map;
+  for (const RankedScore& entry : distribution) {
+    map.emplace_hint(map.end(), *order.textOfRank[static_cast<std::size_t>(entry.rank)], entry.score);
+  }
+  return map;
 }
 
 PredictionMap ContextTree::Predict(const std::vector<std::string>& history) {
-  PredictionMap blended = GetDistribution(*m_root);
+  const TextOrder& order = GetTextOrder();
+  RankAccumulator blended(order.textOfRank.size());
+  RankedScores distribution;
+  RankedDistribution(*m_root, order, distribution);
+  for (const RankedScore& entry : distribution) blended.Add(entry.rank, entry.score);
 
   // The longest usable context is depth - 1 items, computed in 32-bit arithmetic from the low 32
   // bits of the depth; a negative limit (depth 0) does not limit the context at all.
@@ -52,12 +144,20 @@ PredictionMap ContextTree::Predict(const std::vector<std::string>& history) {
       const auto child = codes[i] == -1 ? node->children.end() : node->children.find(codes[i]);
       node = child == node->children.end() ? nullptr : child->second.get();
     }
-    if (node == nullptr) continue;
-    PredictionMap distribution = GetDistribution(*node);
-    ScalePredictions(distribution, ContextWeight(length));
-    MergePredictions(blended, distribution, Sum);
+    if (node == nullptr) continue;  // an unknown context contributes nothing
+    RankedDistribution(*node, order, distribution);
+    const double weight = ContextWeight(length);
+    for (const RankedScore& entry : distribution) blended.Add(entry.rank, entry.score * weight);
   }
-  return NormalizePredictions(blended);
+
+  const double sum = blended.Sum();
+  PredictionMap normalized;
+  for (std::size_t rank = 0; rank < order.textOfRank.size(); ++rank) {
+    if (!blended.Present(rank)) continue;
+    const double quotient = blended.Score(rank) / sum;
+    if (quotient != 0.0) normalized.emplace_hint(normalized.end(), *order.textOfRank[rank], quotient);
+  }
+  return normalized;
 }
 
 }  // namespace Quenmar::Intel
