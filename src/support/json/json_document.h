@@ -2,7 +2,8 @@
 //
 // Parsing follows RapidJSON's default rules (no comments, no trailing commas, no NaN or Infinity,
 // exactly one value, strings not validated) and never crashes: a text nested deeper than
-// kMaxJsonNesting arrays and objects is refused like any other malformed text.
+// kMaxJsonNesting arrays and objects is refused like any other malformed text, and so is a number
+// too large for a double, even one that RapidJSON itself would round to infinity.
 //
 // Threading: none; a document is used from one thread at a time.
 #pragma once

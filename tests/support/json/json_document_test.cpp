@@ -77,7 +77,17 @@ TEST(JsonDocument, RefusesNaNAndInfinity) {
   EXPECT_TRUE(IsRefused("-Infinity"));
 }
 
-TEST(JsonDocument, RefusesANumberTooLargeForADouble) { EXPECT_TRUE(IsRefused("1e400")); }
+TEST(JsonDocument, RefusesANumberTooLargeForADouble) {
+  EXPECT_TRUE(IsRefused("1e400"));
+  EXPECT_TRUE(IsRefused("[-1e309]"));
+}
+
+// RapidJSON reads these as infinity, which ToJsonText could not write back.
+TEST(JsonDocument, RefusesANumberJustAboveTheLargestDouble) {
+  EXPECT_TRUE(IsRefused("1.7976931348626314e308"));
+  EXPECT_TRUE(IsRefused("{\"f\":-1.797693134862316e308}"));
+  EXPECT_FALSE(IsRefused("[1.7976931348623157e308,-1.7976931348623157e308]"));
+}
 
 TEST(JsonDocument, EndsTheTextAtItsFirstNulByte) {
   EXPECT_FALSE(IsRefused(std::string("[1]\0garbage", 11).c_str()));
