@@ -1,0 +1,63 @@
+// A test double that passes every service on to the system and logs each file and folder call in
+// order, so that a test sees which paths an operation touched (or that it touched none). Writes to
+// chosen paths can be made to fail without reaching the disk.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace cmdpredict {
+
+class RecordingEnv : public Env {
+ public:
+  // Entries read "<service> <path>", for example "ReplaceFile /tmp/x/E1.ContextTree".
+  std::vector<std::string> calls;
+  // ReplaceFile of these paths fails and leaves the disk alone.
+  std::set<std::string> failingWrites;
+
+  // The paths given to one service, in call order.
+  std::vector<std::string> PathsOf(const std::string& service) const {
+    const std::string prefix = service + " ";
+    std::vector<std::string> paths;
+    for (const std::string& call : calls) {
+      if (call.compare(0, prefix.size(), prefix) == 0) paths.push_back(call.substr(prefix.size()));
+    }
+    return paths;
+  }
+
+  int Access(const std::string& path) override {
+    Log("Access", path);
+    return SystemEnv().Access(path);
+  }
+  bool CreateFolder(const std::string& path) override {
+    Log("CreateFolder", path);
+    return SystemEnv().CreateFolder(path);
+  }
+  std::unique_ptr<DirectoryReader> OpenFolder(const std::string& path) override {
+    Log("OpenFolder", path);
+    return SystemEnv().OpenFolder(path);
+  }
+  bool CopyFile(const std::string& source, const std::string& target) override {
+    Log("CopyFile", source + " " + target);
+    return SystemEnv().CopyFile(source, target);
+  }
+  bool ReadFile(const std::string& path, std::string& contents) override {
+    Log("ReadFile", path);
+    return SystemEnv().ReadFile(path, contents);
+  }
+  bool ReplaceFile(const std::string& path, const std::string& contents) override {
+    Log("ReplaceFile", path);
+    return failingWrites.count(path) == 0 && SystemEnv().ReplaceFile(path, contents);
+  }
+  std::int64_t NowSeconds() override { return SystemEnv().NowSeconds(); }
+
+ private:
+  void Log(const std::string& service, const std::string& path) { calls.push_back(service + " " + path); }
+};
+
+}  // namespace cmdpredict
