@@ -63,6 +63,8 @@ void ConfigureManager(CPredictionCommandManager& manager, const ReplayOptions& o
   manager.Initialize(u"", appData.c_str(), options.history, options.maxHistory);
   manager.SetNumberOfPredictionCommands(options.predictions);
   if (!options.learn) manager.SetAddToPredictionModel(false);
+  for (const std::string& file : options.excludeTraining) manager.LoadCommandsExcludedFromTraining(Utf8ToWide(file));
+  if (!options.userExcluded.empty()) manager.LoadCommandsUserExcluded(Utf8ToWide(options.userExcluded));
 }
 
 std::array<int, Evaluation::kPositions> TopPositions(const CPredictionCommandManager& manager,
@@ -144,6 +146,7 @@ int Replay(const ReplayOptions& options, const CommandLog& log, std::FILE* out) 
     totals.modelsWritten = CountModelFiles(options, environments);
   }
   totals.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!options.saveUserExcluded.empty()) manager.SaveCommandsUserExcluded(Utf8ToWide(options.saveUserExcluded));
 
   if (options.eval) output.Buffer() += options.trace ? SummaryJson(evaluation, totals) : SummaryText(evaluation, totals);
   return 0;
