@@ -24,6 +24,7 @@ class CheckedHandler {
   bool Int64(std::int64_t value) { return m_document.Int64(value); }
   bool Uint64(std::uint64_t value) { return m_document.Uint64(value); }
   bool Double(double value) { return std::isfinite(value) && m_document.Double(value); }
+  // Part of the reader's handler interface; only a flag this parse does not set makes it call it.
   bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) {
     return m_document.RawNumber(text, length, copy);
   }
@@ -32,16 +33,18 @@ class CheckedHandler {
   }
   bool Key(const char* text, rapidjson::SizeType length, bool copy) { return m_document.Key(text, length, copy); }
   bool StartObject() { return Enter() && m_document.StartObject(); }
-  bool EndObject(rapidjson::SizeType memberCount) { return Leave() && m_document.EndObject(memberCount); }
+  bool EndObject(rapidjson::SizeType memberCount) {
+    --m_depth;
+    return m_document.EndObject(memberCount);
+  }
   bool StartArray() { return Enter() && m_document.StartArray(); }
-  bool EndArray(rapidjson::SizeType elementCount) { return Leave() && m_document.EndArray(elementCount); }
+  bool EndArray(rapidjson::SizeType elementCount) {
+    --m_depth;
+    return m_document.EndArray(elementCount);
+  }
 
  private:
   bool Enter() { return ++m_depth <= kMaxJsonNesting; }
-  bool Leave() {
-    --m_depth;
-    return true;
-  }
 
   RapidDocument& m_document;
   int m_depth = 0;

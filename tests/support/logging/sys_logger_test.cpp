@@ -39,8 +39,6 @@ TEST(SysLogger, SkipsANullTextAndKeepsWriting) {
   EXPECT_EQ(Captured([](SysLogger& logger) { logger << static_cast<const char*>(nullptr) << "after"; }), "after");
 }
 
-TEST(SysLogger, IsOneInstanceForTheWholeProcess) { EXPECT_EQ(&SysLogger::Instance(), &SysLogger::Instance()); }
-
 // Points the temporary folder, as the runtime finds it, somewhere the test can watch.
 class ScopedTemporaryFolder {
  public:
