@@ -46,8 +46,14 @@ void CContextTree::RecordCommand(LONG commandId) { m_tree.AddItem(ItemText(comma
 int CContextTree::RemoveLastCommand() { return ReadCommandId(m_tree.RemoveLastItem()); }
 
 Quenmar::Intel::PredictionMap CContextTree::PredictNextCommands(const std::vector<int>& history) {
+  Quenmar::Intel::PredictionMap predictions;
+  PredictNextCommands(history, predictions);
+  return predictions;
+}
+
+void CContextTree::PredictNextCommands(const std::vector<int>& history, Quenmar::Intel::PredictionMap& predictions) {
   std::vector<std::string> items;
   items.reserve(history.size());
   for (const int commandId : history) items.push_back(ItemText(commandId));
-  return m_tree.Predict(items);
+  m_tree.PredictInto(items, predictions);
 }

@@ -33,6 +33,8 @@ class CContextTree {
   int RemoveLastCommand();
   // The probabilities of the next command's item text after the history (oldest first).
   Quenmar::Intel::PredictionMap PredictNextCommands(const std::vector<int>& history);
+  // The same, replacing the content of `predictions` and reusing its entries.
+  void PredictNextCommands(const std::vector<int>& history, Quenmar::Intel::PredictionMap& predictions);
 
   // The path the model is saved under, without extension: the folder, the separator and the
   // environment name with the characters that file names cannot hold escaped.

@@ -45,7 +45,7 @@ const CPredictionModelManager::PredictionMap& CPredictionModelManager::GetPredic
   const auto found = m_environmentModels.find(environment);
   if (found == m_environmentModels.end()) return kNoPredictions;
   PredictionMap& cached = m_predictionCache[environment];
-  cached = found->second.PredictNextCommands(history);
+  found->second.PredictNextCommands(history, cached);
   return cached;
 }
 

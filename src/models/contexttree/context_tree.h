@@ -75,6 +75,9 @@ class ContextTree : public ISequencePredictionModel {
 
   using ISequencePredictionModel::Predict;
   PredictionMap Predict(const std::vector<std::string>& history) override;
+  // Predict, replacing the content of `predictions`. The entries of items that the map holds
+  // already are reused, so predicting again into the same map allocates next to nothing.
+  void PredictInto(const std::vector<std::string>& history, PredictionMap& predictions);
   void AddItem(const std::string& item) override;
   void AddSequence(const std::vector<std::string>& items) override;
   std::string RemoveLastItem() override;
@@ -135,6 +138,9 @@ class ContextTree : public ISequencePredictionModel {
   const TextOrder& GetTextOrder() const;
   // GetDistribution in rank form.
   void RankedDistribution(const Node& node, const TextOrder& order, RankedScores& distribution) const;
+  // Makes `map` hold exactly the scores (in ascending rank order) under their texts. Entries of
+  // items that stay are updated in place; only items that come or go allocate or free.
+  static void AssignInTextOrder(const RankedScores& scores, const TextOrder& order, PredictionMap& map);
 
   std::shared_ptr<Node> m_root;
   std::uint64_t m_depth;

@@ -110,18 +110,36 @@ void ContextTree::RankedDistribution(const Node& node, const TextOrder& order, R
   distribution.resize(kept);
 }
 
+void ContextTree::AssignInTextOrder(const RankedScores& scores, const TextOrder& order, PredictionMap& map) {
+  auto position = map.begin();
+  for (const RankedScore& entry : scores) {
+    const std::string& text = *order.textOfRank[static_cast<std::size_t>(entry.rank)];
+    while (position != map.end() && position->first < text) position = map.erase(position);
+    if (position != map.end() && position->first == text) {
+      (position++)->second = entry.score;
+    } else {
+      map.emplace_hint(position, text, entry.score);
+    }
+  }
+  map.erase(position, map.end());
+}
+
 PredictionMap ContextTree::GetDistribution(const Node& node) const {
   const TextOrder& order = GetTextOrder();
   RankedScores distribution;
   RankedDistribution(node, order, distribution);
   PredictionMap map;
-  for (const RankedScore& entry : distribution) {
-    map.emplace_hint(map.end(), *order.textOfRank[static_cast<std::size_t>(entry.rank)], entry.score);
-  }
+  AssignInTextOrder(distribution, order, map);
   return map;
 }
 
 PredictionMap ContextTree::Predict(const std::vector<std::string>& history) {
+  PredictionMap predictions;
+  PredictInto(history, predictions);
+  return predictions;
+}
+
+void ContextTree::PredictInto(const std::vector<std::string>& history, PredictionMap& predictions) {
   const TextOrder& order = GetTextOrder();
   RankAccumulator blended(order.textOfRank.size());
   RankedScores distribution;
@@ -151,13 +169,13 @@ PredictionMap ContextTree::Predict(const std::vector<std::string>& history) {
   }
 
   const double sum = blended.Sum();
-  PredictionMap normalized;
+  distribution.clear();
   for (std::size_t rank = 0; rank < order.textOfRank.size(); ++rank) {
     if (!blended.Present(rank)) continue;
     const double quotient = blended.Score(rank) / sum;
-    if (quotient != 0.0) normalized.emplace_hint(normalized.end(), *order.textOfRank[rank], quotient);
+    if (quotient != 0.0) distribution.push_back({static_cast<int>(rank), quotient});
   }
-  return normalized;
+  AssignInTextOrder(distribution, order, predictions);
 }
 
 }  // namespace Quenmar::Intel
