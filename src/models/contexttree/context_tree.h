@@ -138,6 +138,7 @@ class ContextTree : public ISequencePredictionModel {
   const TextOrder& GetTextOrder() const;
   // GetDistribution in rank form.
   void RankedDistribution(const Node& node, const TextOrder& order, RankedScores& distribution) const;
+  static void CollectFrequenciesByRank(const Node& node, const TextOrder& order, RankedScores& frequencies);
   // Makes `map` hold exactly the scores (in ascending rank order) under their texts. Entries of
   // items that stay are updated in place; only items that come or go allocate or free.
   static void AssignInTextOrder(const RankedScores& scores, const TextOrder& order, PredictionMap& map);

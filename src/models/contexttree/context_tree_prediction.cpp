@@ -78,30 +78,9 @@ const ContextTree::TextOrder& ContextTree::GetTextOrder() const {
 }
 
 void ContextTree::RankedDistribution(const Node& node, const TextOrder& order, RankedScores& distribution) const {
-  // Children come in code order; sort them by text rank, keeping code order among children that
-  // share a text (codes without one): like storing each child's frequency under its text, where a
-  // later child overwrites an earlier one.
-  std::vector<std::uint64_t> keys;
-  std::vector<double> frequencies;
-  keys.reserve(node.children.size());
-  frequencies.reserve(node.children.size());
-  for (const auto& entry : node.children) {
-    const auto rank = static_cast<std::uint64_t>(order.RankOf(entry.first));
-    keys.push_back(rank << 32 | frequencies.size());
-    frequencies.push_back(entry.second->frequency);
-  }
-  std::sort(keys.begin(), keys.end());
-
-  distribution.clear();
+  CollectFrequenciesByRank(node, order, distribution);
   double sum = 0.0;
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    const auto rank = static_cast<int>(keys[i] >> 32);
-    if (i + 1 < keys.size() && static_cast<int>(keys[i + 1] >> 32) == rank) continue;  // overwritten
-    const double frequency = frequencies[keys[i] & 0xFFFFFFFFU];
-    if (frequency == 0.0) continue;  // a zero score removes the item
-    distribution.push_back({rank, frequency});
-    sum += frequency;
-  }
+  for (const RankedScore& entry : distribution) sum += entry.score;
   std::size_t kept = 0;
   for (const RankedScore& entry : distribution) {
     const double quotient = entry.score / sum;
@@ -110,12 +89,54 @@ void ContextTree::RankedDistribution(const Node& node, const TextOrder& order, R
   distribution.resize(kept);
 }
 
+// The children's frequencies by ascending rank, as if each child's frequency were stored under its
+// text in code order: a later child sharing the text (codes without one) overwrites an earlier
+// one, and a frequency of 0.0 removes the item.
+void ContextTree::CollectFrequenciesByRank(const Node& node, const TextOrder& order, RankedScores& frequencies) {
+  frequencies.clear();
+  const std::size_t ranks = order.textOfRank.size();
+  if (node.children.size() * 16 >= ranks) {
+    // Many children (the root's, say): place them by rank, which needs no sorting.
+    std::vector<double> byRank(ranks);
+    std::vector<char> present(ranks, 0);
+    for (const auto& [code, child] : node.children) {
+      const auto rank = static_cast<std::size_t>(order.RankOf(code));
+      byRank[rank] = child->frequency;
+      present[rank] = 1;
+    }
+    for (std::size_t rank = 0; rank < ranks; ++rank) {
+      if (present[rank] && byRank[rank] != 0.0) frequencies.push_back({static_cast<int>(rank), byRank[rank]});
+    }
+    return;
+  }
+  // Few children: sort them by rank, then by code order.
+  std::vector<std::uint64_t> keys;
+  std::vector<double> values;
+  keys.reserve(node.children.size());
+  values.reserve(node.children.size());
+  for (const auto& [code, child] : node.children) {
+    keys.push_back(static_cast<std::uint64_t>(order.RankOf(code)) << 32 | values.size());
+    values.push_back(child->frequency);
+  }
+  std::sort(keys.begin(), keys.end());
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto rank = static_cast<int>(keys[i] >> 32);
+    if (i + 1 < keys.size() && static_cast<int>(keys[i + 1] >> 32) == rank) continue;  // overwritten
+    const double frequency = values[keys[i] & 0xFFFFFFFFU];
+    if (frequency != 0.0) frequencies.push_back({rank, frequency});
+  }
+}
+
 void ContextTree::AssignInTextOrder(const RankedScores& scores, const TextOrder& order, PredictionMap& map) {
   auto position = map.begin();
   for (const RankedScore& entry : scores) {
     const std::string& text = *order.textOfRank[static_cast<std::size_t>(entry.rank)];
-    while (position != map.end() && position->first < text) position = map.erase(position);
-    if (position != map.end() && position->first == text) {
+    int comparison = 1;  // of the entry at `position` with the text; 1 past the end
+    while (position != map.end() && (comparison = position->first.compare(text)) < 0) {
+      position = map.erase(position);
+      comparison = 1;
+    }
+    if (comparison == 0) {
       (position++)->second = entry.score;
     } else {
       map.emplace_hint(position, text, entry.score);

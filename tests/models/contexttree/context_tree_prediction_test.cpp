@@ -142,6 +142,31 @@ TEST(ContextTreePrediction, ChildrenWithoutTextShareTheEmptyTextAndTheHighestCod
   EXPECT_EQ(tree.Predict(Items{}), (PredictionMap{{"", 3.0 / 7.0}, {"x", 4.0 / 7.0}}));
 }
 
+// The same rule for a node with few children among many codes.
+TEST(ContextTreePrediction, ChildrenWithoutTextOfASmallNodeShareTheEmptyText) {
+  ContextTree tree(2, 1);
+  tree.Clear();
+  tree.SetDepth(2);
+  for (int code = 0; code < 100; ++code) tree.AddEncoding(std::to_string(code), code);
+  ContextTree::Node& root = tree.GetRoot();
+  root.GetOrAddChild(150)->frequency = 2.0;
+  root.GetOrAddChild(160)->frequency = 0.0;  // the later child without text removes ""
+  root.GetOrAddChild(7)->frequency = 1.0;
+  EXPECT_EQ(tree.GetDistribution(root), (PredictionMap{{"7", 1.0}}));
+  root.GetOrAddChild(170)->frequency = 3.0;
+  EXPECT_EQ(tree.GetDistribution(root), (PredictionMap{{"", 0.75}, {"7", 0.25}}));
+}
+
+TEST(ContextTreePrediction, PredictingIntoAMapReplacesItsWholeContent) {
+  ContextTree tree(3, 1);
+  tree.AddSequence({"a", "b", "c", "a", "b"});
+  PredictionMap predictions{{"a", 9.0}, {"stale", 1.0}, {"zz", 2.0}};
+  tree.PredictInto({"a"}, predictions);
+  EXPECT_EQ(predictions, tree.Predict(Items{"a"}));
+  tree.PredictInto({}, predictions);
+  EXPECT_EQ(predictions, tree.Predict(Items{}));
+}
+
 TEST(ContextTreePrediction, WeightsOfVeryLongContextsStayFinite) {
   ContextTree tree(200, 1);
   Items sequence;
