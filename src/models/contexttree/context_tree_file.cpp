@@ -3,7 +3,10 @@
 #include "models/contexttree/context_tree_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/env.h"
@@ -48,15 +51,94 @@ LoadSeverity Worse(LoadSeverity a, LoadSeverity b) { return std::max(a, b); }
 
 // --- Writing ---------------------------------------------------------------------------------
 
+// The text written at a code's index. A code left without a text by a damaged file gets the empty
+// text, so that the other texts keep their indexes. When the empty text belongs to a higher code,
+// a reader would give it to this code instead and leave that one without; this code then repeats
+// the text of code 0, which a reader skips. (Gaps arise from repeated texts, so code 0 has a text.)
+std::string EncodingText(const ContextTree& tree, int code) {
+  const std::string text = tree.GetItemText(code);  // "" when the code has none
+  return tree.FindCode(text) <= code ? text : tree.GetItemText(0);
+}
+
 JsonValue EncodingsToJson(const ContextTree& tree) {
-  // Every code from 0 to the highest gets its text; a code left without one by a damaged file
-  // gets the empty text, so that the other texts keep their indexes.
   JsonValue encodings = cmdpredict::MakeJsonArray({});
   for (int code = 0; code <= tree.HighestCode(); ++code) {
-    JsonValue text(tree.GetItemText(code).c_str());
+    JsonValue text(EncodingText(tree, code).c_str());
     cmdpredict::AppendJsonArrayElement(encodings, text);
   }
   return encodings;
+}
+
+void AddHeaderMembers(JsonValue& object, const ContextTree& tree) {
+  AddMember(object, "schema", JsonValue(kSchema));
+  AddMember(object, "version", JsonValue(kVersion));
+  AddMember(object, "release", JsonValue(kRelease));
+  AddMember(object, kDepth.shortForm, JsonValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(tree.GetDepth()))));
+  AddMember(object, "encodings", EncodingsToJson(tree));
+}
+
+// The JSON layer's text of each frequency, so that the file keeps the layer's number format. A
+// tree repeats few distinct frequencies, so each is formatted once; a tree read from a file may
+// hold any number of them, hence the bound.
+class FrequencyTexts {
+ public:
+  const std::string& Of(double frequency) {
+    std::uint64_t bits = 0;  // -0.0 and 0.0 are written differently
+    std::memcpy(&bits, &frequency, sizeof bits);
+    const auto found = m_texts.find(bits);
+    if (found != m_texts.end()) return found->second;
+    std::string text = cmdpredict::ToJsonText(JsonValue(frequency));
+    if (m_texts.size() < kMaxRemembered) return m_texts.emplace(bits, std::move(text)).first->second;
+    m_unremembered = std::move(text);
+    return m_unremembered;
+  }
+
+ private:
+  static constexpr std::size_t kMaxRemembered = 4096;
+  std::unordered_map<std::uint64_t, std::string> m_texts;
+  std::string m_unremembered;
+};
+
+void AppendInt(std::string& text, int number) {
+  char digits[16];
+  text.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+}
+
+// The node's members up to the opening bracket of its children.
+void AppendNodeStart(std::string& text, const ContextTree::Node& node, FrequencyTexts& frequencies) {
+  text += "{\"i\":";
+  AppendInt(text, node.item);
+  text += ",\"f\":";
+  text += frequencies.Of(node.frequency);
+  text += ",\"c\":[";
+}
+
+// The root's object with every node below it, in the order ToJson builds them, with the path of
+// open nodes kept on the heap. False when a node lies deeper than kMaxFileTreeHeight.
+bool AppendNodes(std::string& text, const ContextTree::Node& root) {
+  struct OpenNode {
+    const ContextTree::Node* node;
+    std::map<int, std::shared_ptr<ContextTree::Node>>::const_iterator nextChild;
+  };
+  FrequencyTexts frequencies;
+  std::vector<OpenNode> open;
+  AppendNodeStart(text, root, frequencies);
+  open.push_back({&root, root.children.begin()});
+  while (!open.empty()) {
+    OpenNode& parent = open.back();
+    if (parent.nextChild == parent.node->children.end()) {
+      text += "]}";
+      open.pop_back();
+      continue;
+    }
+    if (parent.nextChild != parent.node->children.begin()) text += ',';
+    const ContextTree::Node& child = *(parent.nextChild++)->second;
+    // The child's level is the number of open nodes above it.
+    if (open.size() > static_cast<std::size_t>(kMaxFileTreeHeight)) return false;
+    AppendNodeStart(text, child, frequencies);
+    open.push_back({&child, child.children.begin()});
+  }
+  return true;
 }
 
 // --- Reading ---------------------------------------------------------------------------------
@@ -131,12 +213,14 @@ LoadSeverity ReadChildren(ContextTree::Node& node, JsonReference children) {
       severity = kRepaired;
       continue;
     }
-    auto child = std::make_shared<ContextTree::Node>(node.tree, &node);
+    // Reading needs no parent link; AttachChild sets it, and a child without a former parent spares
+    // it the search for a place to leave.
+    auto child = std::make_shared<ContextTree::Node>(node.tree, nullptr);
     const LoadSeverity childSeverity = FromJson(*child, element);
     if (childSeverity != kLoadedFully) severity = kRepaired;
     // A damaged subtree is cut off where it is damaged; a later sibling with the same code
     // replaces an earlier one.
-    if (childSeverity != kUnusable) node.AttachChild(child);
+    if (childSeverity != kUnusable) node.AttachChild(std::move(child));
   }
   return severity;
 }
@@ -194,12 +278,20 @@ JsonValue ToJson(const ContextTree::Node& node) {
 
 JsonValue ToJson(const ContextTree& tree) {
   JsonValue object = ToJson(tree.GetRoot());
-  AddMember(object, "schema", JsonValue(kSchema));
-  AddMember(object, "version", JsonValue(kVersion));
-  AddMember(object, "release", JsonValue(kRelease));
-  AddMember(object, kDepth.shortForm, JsonValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(tree.GetDepth()))));
-  AddMember(object, "encodings", EncodingsToJson(tree));
+  AddHeaderMembers(object, tree);
   return object;
+}
+
+std::optional<std::string> ToFileText(const ContextTree& tree) {
+  std::string text;
+  if (!AppendNodes(text, tree.GetRoot())) return std::nullopt;
+  // The header members follow the root's own members inside the root's object, so the root's
+  // closing brace gives way to them: the header object's text without its opening brace.
+  JsonValue header = cmdpredict::MakeJsonObject();
+  AddHeaderMembers(header, tree);
+  text.back() = ',';
+  text.append(cmdpredict::ToJsonText(header), 1);
+  return text;
 }
 
 LoadSeverity FromJson(ContextTree& tree, JsonReference value) {
@@ -233,8 +325,9 @@ ModelVersion ReadVersion(JsonReference value) {
 }
 
 bool ContextTree::Save(const std::string& path) {
-  const std::string text = cmdpredict::ToJsonText(ToJson(*this));
-  return cmdpredict::CurrentEnv().ReplaceFile(FileNameFor(path, GetTypeName()), text);
+  // A tree too deep for Load is not written: the previous file stays readable.
+  const std::optional<std::string> text = ToFileText(*this);
+  return text && cmdpredict::CurrentEnv().ReplaceFile(FileNameFor(path, GetTypeName()), *text);
 }
 
 bool ContextTree::Load(const std::string& path) {
