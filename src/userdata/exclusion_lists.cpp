@@ -18,8 +18,9 @@ bool ReadListFile(const cmdpredict::WString& fileName, std::string& text) {
 
 void CPredictionCommandManager::LoadCommandsExcludedFromTraining(const WString& fileName) {
   std::string text;
-  if (ReadListFile(fileName, text))
+  if (ReadListFile(fileName, text)) {
     cmdpredict::ReadTrainingExclusionList(text, m_commandsExcludedFromTraining);
+  }
 }
 
 void CPredictionCommandManager::LoadCommandsUserExcluded(const WString& fileName) {

@@ -121,18 +121,13 @@ TEST_F(ExclusionListsTest, ACommandOnlySeenWhileRecordingIsSavedWithTheFlagZero)
   EXPECT_EQ(SavedList(), "7,1,100,0");
 }
 
-TEST_F(ExclusionListsTest, ACommandSeenAndThenExcludedByTheUserIsSavedAsExcluded) {
+TEST_F(ExclusionListsTest, ACommandSeenAndThenExcludedByTheUserIsNoLongerLearntAndIsSavedAsExcluded) {
   InitializeInMemory();
   ASSERT_EQ(Run(100), S_OK);
+  ASSERT_EQ(Run(101), S_OK);
   m_manager.AddCommandIDToUserExcludedCommands(100);
-  EXPECT_EQ(SavedList(), "100,1");
-}
-
-TEST_F(ExclusionListsTest, SavingReplacesALongerFileWhole) {
-  WriteText("user.txt", "1,1,2,1,3,1,4,1,5,1");
-  m_manager.AddCommandIDToUserExcludedCommands(9);
-  m_manager.SaveCommandsUserExcluded(PathOf("user.txt"));
-  EXPECT_EQ(ReadText("user.txt"), "9,1");
+  EXPECT_EQ(Run(100), S_FALSE);
+  EXPECT_EQ(SavedList(), "100,1,101,0");
 }
 
 TEST_F(ExclusionListsTest, SavingWithNothingToWriteLeavesAnExistingFile) {
@@ -226,14 +221,6 @@ TEST_F(ExclusionListsTest, AUserExcludedCommandIsNotLearnt) {
   EXPECT_EQ(Run(9), S_FALSE);
   EXPECT_EQ(Run(8), S_OK);
   EXPECT_EQ(m_manager.RemoveTrainingSequenceCommand(u"E"), 8);
-}
-
-TEST_F(ExclusionListsTest, ACommandAddedByTheUserIsNoLongerLearntAfterItWasSeen) {
-  InitializeInMemory();
-  ASSERT_EQ(Run(7), S_OK);
-  ASSERT_EQ(Run(8), S_OK);
-  m_manager.AddCommandIDToUserExcludedCommands(7);
-  EXPECT_EQ(Run(7), S_FALSE);
 }
 
 }  // namespace
