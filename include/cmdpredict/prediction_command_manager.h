@@ -154,7 +154,7 @@ class CMDPREDICT_API CPredictionCommandManager {
   // they are never learnt (except identifiers 62000 to 63999) and never predicted.
   void LoadCommandsExcludedFromTraining(const WString& fileName);
   // Reads identifier,flag pairs (flag 0: not excluded) into the user-excluded list, and remembers
-  // the file name for SaveCommandsUserExcluded().
+  // the file name for SaveCommandsUserExcluded(), also when the file cannot be read (a first run).
   void LoadCommandsUserExcluded(const WString& fileName);
   void AddCommandIDToUserExcludedCommands(LONG commandId);
   // Writes the user-excluded list (and every command seen while recording, with flag 0) as one
@@ -166,8 +166,13 @@ class CMDPREDICT_API CPredictionCommandManager {
 
   // --- Named training sequences ---------------------------------------------------------------------
 
-  // Writes the record as "<folder><group>/<name><time>.csv"; E_INVALIDARG when the record has a
-  // different number of column names and columns, otherwise S_OK whether or not a file was written.
+  // Writes the record as "<folder><group>/<name><time>.csv", or "<folder><name><time>.csv" for an
+  // empty group, <time> being seconds since 1970. Characters that file names cannot hold are
+  // escaped in the group and the name (as %XX), and so are the dots of a group made only of dots
+  // and spaces; a file that exists already is never replaced: "-2", "-3", ... goes before ".csv".
+  // Cells holding a comma, a double quote, CR or LF are quoted as in RFC 4180; characters above
+  // U+007F are written as "?". Returns E_INVALIDARG when the record has a different number of
+  // column names and columns, otherwise S_OK whether or not a file was written.
   LONG SaveNamedTrainingSequence(const WString& group, const NamedTrainingCommandSequence& record);
   void SaveNamedTrainingSequences(const NamedTrainingSequenceMap& sequences);
   void SaveNamedTrainingSequences();
