@@ -22,7 +22,9 @@ using cmdpredict::Utf8ToWide;
 using cmdpredict::WString;
 using Quenmar::Intel::ContextTree;
 
-std::string Joined(const std::string& folder, const std::string& name) { return folder + kPathSeparator + name; }
+std::string Joined(const std::string& folder, const std::string& name) {
+  return folder + kPathSeparator + name;
+}
 
 // The frequency of the single-command context of the text, -1 when the model has none.
 double RootFrequency(const CContextTree& holder, const std::string& text) {
@@ -206,6 +208,8 @@ TEST_F(ContextTreeHolderCommands, PredictsFromTheSingleCommandCountsForAnEmptyHi
   EXPECT_EQ(holder.PredictNextCommands({}), expected);
 }
 
-TEST_F(ContextTreeHolderCommands, PredictsNothingBeforeLearning) { EXPECT_TRUE(holder.PredictNextCommands({5}).empty()); }
+TEST_F(ContextTreeHolderCommands, PredictsNothingBeforeLearning) {
+  EXPECT_TRUE(holder.PredictNextCommands({5}).empty());
+}
 
 }  // namespace

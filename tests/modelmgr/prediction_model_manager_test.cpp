@@ -29,7 +29,8 @@ class ModelManager : public ::testing::Test {
   void Teach(const WString& environment, const std::vector<LONG>& commands) {
     for (const LONG command : commands) manager.RecordCommand(environment, command);
   }
-  RankedCommands Top(const WString& environment, int count, const std::map<LONG, bool>& excluded = kNothingExcluded) {
+  RankedCommands Top(const WString& environment, int count,
+                     const std::map<LONG, bool>& excluded = kNothingExcluded) {
     RankedCommands ranked;
     manager.GetTopPredictions(environment, count, ranked, excluded);
     return ranked;
@@ -168,7 +169,9 @@ class ModelManagerFiles : public ::testing::Test {
  protected:
   ModelManagerFiles() { manager.SetModelFolder(cmdpredict::Utf8ToWide(folder.Path())); }
 
-  std::string FileOf(const std::string& environment) const { return folder.File(environment + ".ContextTree"); }
+  std::string FileOf(const std::string& environment) const {
+    return folder.File(environment + ".ContextTree");
+  }
   // Writes the file of the environment with the commands taught.
   void WriteModelFile(const WString& environment, const std::vector<LONG>& commands) {
     CContextTree holder(cmdpredict::Utf8ToWide(folder.Path()), environment);

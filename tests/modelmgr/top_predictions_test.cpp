@@ -10,8 +10,8 @@ using Quenmar::Intel::PredictionMap;
 
 const PredictionMap kFiveSevenNine{{"5", 0.5}, {"7", 0.3}, {"9", 0.2}};
 // Eight commands 1 to 8, each less likely than the one before.
-const PredictionMap kOneToEight{{"1", 0.3},  {"2", 0.2},  {"3", 0.15}, {"4", 0.12},
-                                {"5", 0.1},  {"6", 0.07}, {"7", 0.04}, {"8", 0.02}};
+const PredictionMap kOneToEight{{"1", 0.3}, {"2", 0.2},  {"3", 0.15}, {"4", 0.12},
+                                {"5", 0.1}, {"6", 0.07}, {"7", 0.04}, {"8", 0.02}};
 
 class TopPredictions : public ::testing::Test {
  protected:
@@ -133,8 +133,9 @@ TEST_F(TopPredictions, ReadsTheWholeRangeOfInt) {
 }
 
 TEST_F(TopPredictions, SkipsTextsThatAreNotANumberInTheRangeOfInt) {
-  const PredictionMap texts{{"", 0.2},           {"x", 0.2},           {"99999999999", 0.2}, {"2147483648", 0.1},
-                            {"-2147483649", 0.1}, {"-", 0.05},          {" ", 0.05},          {"7", 0.1}};
+  const PredictionMap texts{
+      {"", 0.2},   {"x", 0.2}, {"99999999999", 0.2}, {"2147483648", 0.1}, {"-2147483649", 0.1}, {"-", 0.05},
+      {" ", 0.05}, {"7", 0.1}};
   EXPECT_EQ(Select(texts, 0), (RankedCommands{{7, 0.1}}));
 }
 
