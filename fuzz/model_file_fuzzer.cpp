@@ -37,6 +37,9 @@ void Require(bool condition, const char* failure) {
   std::abort();
 }
 
+// A folder of its own under the system's temporary folder, created afresh for each input and
+// removed after it, so that an input's backups never meet the next input and a crash leaves the
+// crashing input's files behind for a look.
 class ScratchFolder {
  public:
   ScratchFolder()
@@ -55,7 +58,7 @@ class ScratchFolder {
   std::string ModelPath() const { return (m_path / "m").string(); }
   std::string ModelFile() const { return (m_path / kFileName).string(); }
 
-  // Removes the model file and the backups that earlier inputs left.
+  // Removes the model file and the backups made since the folder was created or last emptied.
   void Empty() const {
     for (const auto& entry : std::filesystem::directory_iterator(m_path)) std::filesystem::remove(entry.path());
   }
@@ -73,11 +76,6 @@ class ScratchFolder {
  private:
   std::filesystem::path m_path;
 };
-
-const ScratchFolder& Folder() {
-  static const ScratchFolder folder;
-  return folder;
-}
 
 bool IsUntouched(const ContextTree& tree) {
   return tree.GetDepth() == 100 && tree.HighestCode() == 0 && tree.GetRoot().item == 0 &&
@@ -97,8 +95,7 @@ void PassFrequenciesThroughTheJsonLayer(ContextTree::Node& node) {
 
 std::string TextOf(const ContextTree& tree) { return cmdpredict::ToJsonText(Quenmar::Intel::ToJson(tree)); }
 
-void RequireSavedTreeLoadsBackTheSame(ContextTree& tree) {
-  const ScratchFolder& folder = Folder();
+void RequireSavedTreeLoadsBackTheSame(const ScratchFolder& folder, ContextTree& tree) {
   folder.Empty();
   Require(tree.Save(folder.ModelPath()), "a loaded tree could not be saved");
   std::string saved;
@@ -112,21 +109,23 @@ void RequireSavedTreeLoadsBackTheSame(ContextTree& tree) {
   Require(TextOf(reloaded) == TextOf(tree), "a saved file loads another tree");
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const ScratchFolder& folder = Folder();
-  folder.Empty();
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
+// Loads the input and checks what became of it; the folder holds the input as the model file.
+void CheckInput(const ScratchFolder& folder, const std::string& bytes) {
   Require(cmdpredict::CurrentEnv().ReplaceFile(folder.ModelFile(), bytes), "cannot write the input file");
-
   ContextTree tree(100, 1);
   if (!tree.Load(folder.ModelPath())) {
     Require(IsUntouched(tree), "a failed Load changed the tree");
-    return 0;
+    return;
   }
-  RequireSavedTreeLoadsBackTheSame(tree);
+  RequireSavedTreeLoadsBackTheSame(folder, tree);
   tree.AddSequence({"a", "b", "a", ""});
-  RequireSavedTreeLoadsBackTheSame(tree);
+  RequireSavedTreeLoadsBackTheSame(folder, tree);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const ScratchFolder folder;
+  CheckInput(folder, std::string(reinterpret_cast<const char*>(data), size));
   return 0;
 }

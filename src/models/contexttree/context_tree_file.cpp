@@ -6,7 +6,10 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <exception>
+#include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/env.h"
@@ -118,7 +121,7 @@ void AppendNodeStart(std::string& text, const ContextTree::Node& node, Frequency
 bool AppendNodes(std::string& text, const ContextTree::Node& root) {
   struct OpenNode {
     const ContextTree::Node* node;
-    std::map<int, std::shared_ptr<ContextTree::Node>>::const_iterator nextChild;
+    decltype(ContextTree::Node::children)::const_iterator nextChild;
   };
   FrequencyTexts frequencies;
   std::vector<OpenNode> open;
