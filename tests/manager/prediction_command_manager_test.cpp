@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "manager/manager_test_support.h"
-#include "modelmgr/recording_env.h"
+#include "testing/recording_env.h"
 #include "platform/env.h"
 
 namespace cmdpredict {

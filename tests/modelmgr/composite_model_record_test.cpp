@@ -9,35 +9,12 @@
 #include "cmdpredict/platform_types.h"
 #include "modelmgr/prediction_model_manager.h"
 #include "platform/env.h"
+#include "testing/forwarding_env.h"
 
 namespace {
 
-using cmdpredict::Env;
-using cmdpredict::SystemEnv;
+using cmdpredict::FixedClockEnv;
 
-// The system's services with a clock that stands still at a chosen second.
-class FixedClockEnv final : public Env {
- public:
-  explicit FixedClockEnv(std::int64_t now) : m_now(now) {}
-  int Access(const std::string& path) override { return SystemEnv().Access(path); }
-  bool CreateFolder(const std::string& path) override { return SystemEnv().CreateFolder(path); }
-  std::unique_ptr<cmdpredict::DirectoryReader> OpenFolder(const std::string& path) override {
-    return SystemEnv().OpenFolder(path);
-  }
-  bool CopyFile(const std::string& source, const std::string& target) override {
-    return SystemEnv().CopyFile(source, target);
-  }
-  bool ReadFile(const std::string& path, std::string& contents) override {
-    return SystemEnv().ReadFile(path, contents);
-  }
-  bool ReplaceFile(const std::string& path, const std::string& contents) override {
-    return SystemEnv().ReplaceFile(path, contents);
-  }
-  std::int64_t NowSeconds() override { return m_now; }
-
- private:
-  std::int64_t m_now;
-};
 
 // The identifier of a record made at the given second.
 std::string IdMadeAt(std::int64_t seconds) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "modelmgr/recording_env.h"
+#include "testing/recording_env.h"
 #include "platform/env.h"
 #include "platform/paths.h"
 #include "platform/unicode.h"

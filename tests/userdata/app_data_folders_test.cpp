@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cmdpredict/prediction_command_manager.h"
-#include "modelmgr/recording_env.h"
+#include "testing/recording_env.h"
 #include "platform/env.h"
 #include "platform/paths.h"
 #include "platform/unicode.h"

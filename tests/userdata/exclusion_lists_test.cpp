@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cmdpredict/prediction_command_manager.h"
-#include "forwarding_env.h"
+#include "testing/forwarding_env.h"
 #include "platform/unicode.h"
 #include "testing/temp_folder.h"
 

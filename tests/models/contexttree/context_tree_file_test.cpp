@@ -16,41 +16,18 @@
 #include "support/json/json_document.h"
 #include "support/json/json_text.h"
 #include "testing/temp_folder.h"
+#include "testing/forwarding_env.h"
 
 namespace Quenmar::Intel {
 namespace {
 
-using cmdpredict::Env;
-using cmdpredict::SystemEnv;
+using cmdpredict::FixedClockEnv;
 using cmdpredict::TempFolder;
 using Names = std::vector<std::string>;
 
 constexpr std::int64_t kNow = 1700000000;
 const std::string kPlainBackup = "E.ContextTree_1700000000.backup";
 
-// The system's services with a clock that stands still.
-class FixedClockEnv : public Env {
- public:
-  explicit FixedClockEnv(std::int64_t now) : m_now(now) {}
-  int Access(const std::string& path) override { return SystemEnv().Access(path); }
-  bool CreateFolder(const std::string& path) override { return SystemEnv().CreateFolder(path); }
-  std::unique_ptr<cmdpredict::DirectoryReader> OpenFolder(const std::string& path) override {
-    return SystemEnv().OpenFolder(path);
-  }
-  bool CopyFile(const std::string& source, const std::string& target) override {
-    return SystemEnv().CopyFile(source, target);
-  }
-  bool ReadFile(const std::string& path, std::string& contents) override {
-    return SystemEnv().ReadFile(path, contents);
-  }
-  bool ReplaceFile(const std::string& path, const std::string& contents) override {
-    return SystemEnv().ReplaceFile(path, contents);
-  }
-  std::int64_t NowSeconds() override { return m_now; }
-
- private:
-  std::int64_t m_now;
-};
 
 // A disk on which every replacement fails before touching the target.
 class FailingReplaceEnv final : public FixedClockEnv {

@@ -11,6 +11,7 @@
 
 #include "platform/env.h"
 #include "testing/temp_folder.h"
+#include "testing/forwarding_env.h"
 
 namespace cmdpredict {
 namespace {
@@ -78,29 +79,6 @@ TEST(CopyFileOver, FailsWithoutAFlag) {
   EXPECT_FALSE(std::filesystem::exists(folder.File("target")));
 }
 
-// The system's services with a clock that the test sets.
-class FixedClockEnv final : public Env {
- public:
-  explicit FixedClockEnv(std::int64_t now) : m_now(now) {}
-  int Access(const std::string& path) override { return SystemEnv().Access(path); }
-  bool CreateFolder(const std::string& path) override { return SystemEnv().CreateFolder(path); }
-  std::unique_ptr<DirectoryReader> OpenFolder(const std::string& path) override {
-    return SystemEnv().OpenFolder(path);
-  }
-  bool CopyFile(const std::string& source, const std::string& target) override {
-    return SystemEnv().CopyFile(source, target);
-  }
-  bool ReadFile(const std::string& path, std::string& contents) override {
-    return SystemEnv().ReadFile(path, contents);
-  }
-  bool ReplaceFile(const std::string& path, const std::string& contents) override {
-    return SystemEnv().ReplaceFile(path, contents);
-  }
-  std::int64_t NowSeconds() override { return m_now; }
-
- private:
-  std::int64_t m_now;
-};
 
 TEST(CurrentTimeSeconds, ReadsTheCalendarClock) {
   const std::int64_t before = static_cast<std::int64_t>(std::time(nullptr));

@@ -3,17 +3,16 @@
 // chosen paths can be made to fail without reaching the disk.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "platform/env.h"
+#include "testing/forwarding_env.h"
 
 namespace cmdpredict {
 
-class RecordingEnv : public Env {
+class RecordingEnv : public ForwardingEnv {
  public:
   // Entries read "<service> <path>", for example "ReplaceFile /tmp/x/E1.ContextTree".
   std::vector<std::string> calls;
@@ -32,29 +31,28 @@ class RecordingEnv : public Env {
 
   int Access(const std::string& path) override {
     Log("Access", path);
-    return SystemEnv().Access(path);
+    return ForwardingEnv::Access(path);
   }
   bool CreateFolder(const std::string& path) override {
     Log("CreateFolder", path);
-    return SystemEnv().CreateFolder(path);
+    return ForwardingEnv::CreateFolder(path);
   }
   std::unique_ptr<DirectoryReader> OpenFolder(const std::string& path) override {
     Log("OpenFolder", path);
-    return SystemEnv().OpenFolder(path);
+    return ForwardingEnv::OpenFolder(path);
   }
   bool CopyFile(const std::string& source, const std::string& target) override {
     Log("CopyFile", source + " " + target);
-    return SystemEnv().CopyFile(source, target);
+    return ForwardingEnv::CopyFile(source, target);
   }
   bool ReadFile(const std::string& path, std::string& contents) override {
     Log("ReadFile", path);
-    return SystemEnv().ReadFile(path, contents);
+    return ForwardingEnv::ReadFile(path, contents);
   }
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
     Log("ReplaceFile", path);
-    return failingWrites.count(path) == 0 && SystemEnv().ReplaceFile(path, contents);
+    return failingWrites.count(path) == 0 && ForwardingEnv::ReplaceFile(path, contents);
   }
-  std::int64_t NowSeconds() override { return SystemEnv().NowSeconds(); }
 
  private:
   void Log(const std::string& service, const std::string& path) { calls.push_back(service + " " + path); }

@@ -29,4 +29,14 @@ class ForwardingEnv : public Env {
   std::int64_t NowSeconds() override { return SystemEnv().NowSeconds(); }
 };
 
+// The system's services with a clock that stands still at a chosen second.
+class FixedClockEnv : public ForwardingEnv {
+ public:
+  explicit FixedClockEnv(std::int64_t now) : m_now(now) {}
+  std::int64_t NowSeconds() override { return m_now; }
+
+ private:
+  std::int64_t m_now;
+};
+
 }  // namespace cmdpredict
