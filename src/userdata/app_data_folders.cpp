@@ -5,11 +5,7 @@
 
 namespace {
 
-// True when the folder exists or was created now (one level, default permissions).
-bool EnsureFolder(const cmdpredict::WString& folder) {
-  const std::string path = cmdpredict::WideToUtf8Path(folder);
-  return cmdpredict::FileExists(path) == 0 || cmdpredict::CreateFolder(path) == 0;
-}
+bool EnsureFolder(const cmdpredict::WString& folder) { return cmdpredict::EnsureFolder(cmdpredict::WideToUtf8Path(folder)); }
 
 }  // namespace
 

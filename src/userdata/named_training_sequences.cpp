@@ -15,11 +15,6 @@ namespace {
 
 using cmdpredict::WString;
 
-// True when the folder exists or was created now (one level).
-bool EnsureFolder(const std::string& path) {
-  return cmdpredict::FileExists(path) == 0 || cmdpredict::CreateFolder(path) == 0;
-}
-
 // A host-given name as a file or folder name that stays inside its folder.
 std::string FileNameOf(const WString& name) {
   return cmdpredict::WideToUtf8Path(cmdpredict::EscapeFileName(name));
@@ -41,7 +36,7 @@ bool PrepareGroupFolder(const std::string& sequencesFolder, const WString& group
   prefix = sequencesFolder;
   if (group.empty()) return true;
   prefix += GroupFolderName(group);
-  if (!EnsureFolder(prefix)) return false;
+  if (!cmdpredict::EnsureFolder(prefix)) return false;
   prefix += cmdpredict::kPathSeparator;
   return true;
 }
@@ -62,7 +57,7 @@ LONG CPredictionCommandManager::SaveNamedTrainingSequence(const WString& group,
   if (record.name.empty()) return S_OK;
   const std::int64_t now = cmdpredict::CurrentTimeSeconds();
   const std::string sequencesFolder = cmdpredict::WideToUtf8Path(m_namedSequencesFolder);
-  if (!EnsureFolder(sequencesFolder)) return S_OK;
+  if (!cmdpredict::EnsureFolder(sequencesFolder)) return S_OK;
   std::string prefix;
   if (!PrepareGroupFolder(sequencesFolder, group, prefix)) return S_OK;
 
@@ -74,7 +69,7 @@ LONG CPredictionCommandManager::SaveNamedTrainingSequence(const WString& group,
 
 void CPredictionCommandManager::SaveNamedTrainingSequences(const NamedTrainingSequenceMap& sequences) {
   if (sequences.empty()) return;
-  if (!EnsureFolder(cmdpredict::WideToUtf8Path(m_namedSequencesFolder))) return;
+  if (!cmdpredict::EnsureFolder(cmdpredict::WideToUtf8Path(m_namedSequencesFolder))) return;
   for (const auto& [group, records] : sequences) {
     for (const NamedTrainingCommandSequence& record : records) SaveNamedTrainingSequence(group, record);
   }

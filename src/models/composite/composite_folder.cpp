@@ -59,9 +59,7 @@ std::string CompositeFolderPath(const std::string& basePath, const std::vector<s
 }
 
 int EnsureCompositeFolder(const std::string& basePath, const std::vector<std::string>& subFolders) {
-  const std::string path = CompositeFolderPath(basePath, subFolders);
-  if (cmdpredict::FileExists(path) == 0) return 0;
-  return cmdpredict::CreateFolder(path) == 0 ? 0 : 1;
+  return cmdpredict::EnsureFolder(CompositeFolderPath(basePath, subFolders)) ? 0 : 1;
 }
 
 std::unique_ptr<ISequencePredictionModel> CreateModelFromFile(const std::string& path) {

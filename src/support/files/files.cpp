@@ -16,6 +16,8 @@ int CopyFileOver(const std::string& source, const std::string& target, int* copi
   return 0;
 }
 
+bool EnsureFolder(const std::string& path) { return FileExists(path) == 0 || CreateFolder(path) == 0; }
+
 std::int64_t CurrentTimeSeconds() { return CurrentEnv().NowSeconds(); }
 
 }  // namespace cmdpredict
