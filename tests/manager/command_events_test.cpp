@@ -281,6 +281,12 @@ struct IdListCase {
   DWORD expected;
 };
 
+void PrintTo(const IdListCase& listCase, std::ostream* out) {
+  *out << "(";
+  for (const DWORD id : listCase.ids) *out << " " << id;
+  *out << " ) -> " << listCase.expected;
+}
+
 class LastCommandIdOfList : public ::testing::TestWithParam<IdListCase> {};
 
 TEST_P(LastCommandIdOfList, SkipsPlaceholdersUnlessNothingElseIsLeft) {

@@ -82,6 +82,11 @@ struct HistoryOptions {
   int maximumStored;
 };
 
+void PrintTo(const HistoryOptions& options, std::ostream* out) {
+  *out << options.numberGiven << "," << options.maximumGiven << " -> " << options.numberStored << ","
+       << options.maximumStored;
+}
+
 class InitializeStoresTheHistoryOptions : public ::testing::TestWithParam<HistoryOptions> {};
 
 TEST_P(InitializeStoresTheHistoryOptions, CheckingTheLengthAgainstTheMaximumInForceBeforeTheCall) {
