@@ -2,265 +2,99 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "testing/recording_env.h"
 #include "platform/env.h"
 #include "platform/unicode.h"
+#include "testing/recording_env.h"
 #include "testing/temp_folder.h"
 
 namespace {
 
-using cmdpredict::RecordingEnv;
-using cmdpredict::ScopedEnv;
-using cmdpredict::TempFolder;
-using cmdpredict::WString;
 using PredictionMap = CPredictionModelManager::PredictionMap;
 
-const std::map<LONG, bool> kNothingExcluded;
+TEST(CompositeModelRecord, IsNamedAfterTheLow32BitsOfItsSecondAndGetsTheManagersFolderAsUtf8) {
+  const std::pair<std::int64_t, const char*> cases[] = {{10, "spm_10"}, {0x1FFFFFFFF, "spm_-1"}};
+  for (const auto& [seconds, id] : cases) {
+    cmdpredict::FixedClockEnv clock(seconds);
+    const cmdpredict::ScopedEnv scoped(clock);
+    EXPECT_EQ(CompositeModelRecord().GetId(), id);
+  }
+  CPredictionModelManager manager;
+  manager.SetModelFolder(u"/data/Mod\u00e8les/\u6a21\u578b");
+  EXPECT_EQ(manager.GetCompositeModel().GetModelFolder(), "/data/Mod\xc3\xa8les/\xe6\xa8\xa1\xe5\x9e\x8b");
+}
 
-// Counts 5: 5, 7: 3 and 9: 2 (no command follows itself, as the manager teaches them).
-const std::vector<LONG> kFiveSevenNine{5, 7, 5, 9, 5, 7, 5, 9, 5, 7};
+TEST(ContextTreeHolder, StartsWithATreeOfDepth100AndMargin1) {
+  const CContextTree holder(u"F", u"E1");
+  EXPECT_EQ(holder.GetTree().GetDepth(), 100U);
+  EXPECT_EQ(holder.GetTree().GetHistoryMargin(), 1U);
+}
 
 class ModelManager : public ::testing::Test {
  protected:
-  void Teach(const WString& environment, const std::vector<LONG>& commands) {
-    for (const LONG command : commands) manager.RecordCommand(environment, command);
-  }
-  RankedCommands Top(const WString& environment, int count,
-                     const std::map<LONG, bool>& excluded = kNothingExcluded) {
-    RankedCommands ranked;
-    manager.GetTopPredictions(environment, count, ranked, excluded);
-    return ranked;
-  }
+  std::string FileOf(const std::string& name) const { return folder.File(name + ".ContextTree"); }
 
+  cmdpredict::TempFolder folder;
+  const cmdpredict::WString wideFolder = cmdpredict::Utf8ToWide(folder.Path());
+  cmdpredict::RecordingEnv env;
+  cmdpredict::ScopedEnv scoped{env};
   CPredictionModelManager manager;
 };
 
-TEST_F(ModelManager, HasAModelOnlyForEnvironmentsAdded) {
-  EXPECT_FALSE(manager.HasModel(u"E1"));
-  manager.AddEnvironmentModel(u"E1");
-  EXPECT_TRUE(manager.HasModel(u"E1"));
-  EXPECT_FALSE(manager.HasModel(u"e1"));
-  EXPECT_FALSE(manager.HasModel(u"E2"));
-}
-
-TEST_F(ModelManager, KeepsAnExistingModelWhenAddedAgain) {
-  manager.AddEnvironmentModel(u"E1");
-  manager.RecordCommand(u"E1", 5);
-  manager.AddEnvironmentModel(u"E1");
-  EXPECT_EQ(manager.RemoveLastCommand(u"E1"), 5);
-}
-
-TEST_F(ModelManager, LoadingCreatesTheModelAndAnswersTrueOnceItExists) {
-  EXPECT_FALSE(manager.LoadModel(u"E1"));  // no folder: nothing to read
-  EXPECT_TRUE(manager.HasModel(u"E1"));
-  EXPECT_TRUE(manager.LoadModel(u"E1"));
-}
-
-TEST_F(ModelManager, RecordsNothingForAnEnvironmentWithoutAModel) {
-  manager.RecordCommand(u"E1", 5);
-  EXPECT_FALSE(manager.HasModel(u"E1"));
-  manager.AddEnvironmentModel(u"E1");
-  EXPECT_EQ(manager.RemoveLastCommand(u"E1"), 0);
-}
-
-TEST_F(ModelManager, TakesNothingBackFromAnEnvironmentWithoutAModel) {
-  EXPECT_EQ(manager.RemoveLastCommand(u"E1"), 0);
-  EXPECT_FALSE(manager.HasModel(u"E1"));
-}
-
-TEST_F(ModelManager, TakesBackTheCommandsItRecordedNewestFirst) {
-  manager.AddEnvironmentModel(u"E1");
-  Teach(u"E1", {-42, 0, 17});
-  EXPECT_EQ(manager.RemoveLastCommand(u"E1"), 17);
-  EXPECT_EQ(manager.RemoveLastCommand(u"E1"), 0);
-  EXPECT_EQ(manager.RemoveLastCommand(u"E1"), -42);
-  EXPECT_EQ(manager.RemoveLastCommand(u"E1"), 0);
-}
-
-TEST_F(ModelManager, KeepsTheModelsOfEnvironmentsApart) {
-  manager.AddEnvironmentModel(u"E1");
-  manager.AddEnvironmentModel(u"e1");
-  manager.RecordCommand(u"E1", 5);
-  EXPECT_EQ(manager.RemoveLastCommand(u"e1"), 0);
-  EXPECT_EQ(manager.RemoveLastCommand(u"E1"), 5);
-}
-
-TEST_F(ModelManager, PredictsNothingAndCachesNothingForAnEnvironmentWithoutAModel) {
-  EXPECT_TRUE(manager.GetPredictions(u"E1", {}).empty());
-  EXPECT_TRUE(manager.GetCachedPredictions(u"E1").empty());
-  EXPECT_TRUE(Top(u"E1", 10).empty());
-  EXPECT_FALSE(manager.HasModel(u"E1"));
-}
-
-TEST_F(ModelManager, CachesThePredictionsItComputes) {
-  manager.AddEnvironmentModel(u"E1");
-  Teach(u"E1", {1, 2, 1});
-  const PredictionMap expected{{"1", 2.0 / 3.0}, {"2", 1.0 / 3.0}};
-  EXPECT_EQ(manager.GetPredictions(u"E1", {}), expected);
-  EXPECT_EQ(manager.GetCachedPredictions(u"E1"), expected);
-}
-
-TEST_F(ModelManager, PredictsFromTheHistoryGiven) {
-  manager.AddEnvironmentModel(u"E1");
-  Teach(u"E1", {1, 2, 1});
-  // Root {1: 2/3, 2: 1/3}, plus twice the followers of 1 ({2: 1}): {1: 2/3, 2: 7/3} over 3.
-  const PredictionMap& predictions = manager.GetPredictions(u"E1", {1});
-  EXPECT_DOUBLE_EQ(predictions.at("1"), 2.0 / 9.0);
-  EXPECT_DOUBLE_EQ(predictions.at("2"), 7.0 / 9.0);
-}
-
-TEST_F(ModelManager, ReplacesTheWholeCachedMapOfTheEnvironment) {
-  manager.AddEnvironmentModel(u"E1");
-  Teach(u"E1", {5, 7});
-  manager.GetPredictions(u"E1", {});
-  manager.RemoveLastCommand(u"E1");
-  manager.GetPredictions(u"E1", {});
-  EXPECT_EQ(manager.GetCachedPredictions(u"E1"), (PredictionMap{{"5", 1.0}}));
-}
-
-TEST_F(ModelManager, CachesEachEnvironmentSeparately) {
-  manager.AddEnvironmentModel(u"E1");
-  manager.AddEnvironmentModel(u"E2");
-  Teach(u"E1", {5});
-  Teach(u"E2", {7});
-  manager.GetPredictions(u"E1", {});
-  manager.GetPredictions(u"E2", {});
-  EXPECT_EQ(manager.GetCachedPredictions(u"E1"), (PredictionMap{{"5", 1.0}}));
-  EXPECT_EQ(manager.GetCachedPredictions(u"E2"), (PredictionMap{{"7", 1.0}}));
-}
-
-TEST_F(ModelManager, SelectsTheBestOfTheCachedPredictions) {
-  manager.AddEnvironmentModel(u"E1");
-  Teach(u"E1", kFiveSevenNine);
-  manager.GetPredictions(u"E1", {});
-  const RankedCommands best = Top(u"E1", 2);
-  ASSERT_EQ(best.size(), 2U);
-  EXPECT_EQ(best[0].first, 5);
-  EXPECT_DOUBLE_EQ(best[0].second, 0.5);
-  EXPECT_EQ(best[1].first, 7);
-  EXPECT_DOUBLE_EQ(best[1].second, 0.3);
-}
-
-TEST_F(ModelManager, LeavesOutExcludedCommandsWhenSelecting) {
-  manager.AddEnvironmentModel(u"E1");
-  Teach(u"E1", kFiveSevenNine);
-  manager.GetPredictions(u"E1", {});
-  const RankedCommands best = Top(u"E1", 2, {{5, true}});
-  ASSERT_EQ(best.size(), 2U);
-  EXPECT_EQ(best[0].first, 7);
-  EXPECT_EQ(best[1].first, 9);
-}
-
-TEST_F(ModelManager, SelectsFromTheCacheWithoutPredictingAgain) {
-  manager.AddEnvironmentModel(u"E1");
-  Teach(u"E1", {5});
-  manager.GetPredictions(u"E1", {});
-  Teach(u"E1", {7, 9});
-  EXPECT_EQ(Top(u"E1", 10), (RankedCommands{{5, 1.0}}));
-}
-
-// --- Model files -------------------------------------------------------------------------------------
-
-class ModelManagerFiles : public ::testing::Test {
- protected:
-  ModelManagerFiles() { manager.SetModelFolder(cmdpredict::Utf8ToWide(folder.Path())); }
-
-  std::string FileOf(const std::string& environment) const {
-    return folder.File(environment + ".ContextTree");
-  }
-  // Writes the file of the environment with the commands taught.
-  void WriteModelFile(const WString& environment, const std::vector<LONG>& commands) {
-    CContextTree holder(cmdpredict::Utf8ToWide(folder.Path()), environment);
-    for (const LONG command : commands) holder.RecordCommand(command);
-    ASSERT_TRUE(holder.SaveModel());
-  }
-
-  TempFolder folder;
-  RecordingEnv env;
-  ScopedEnv scoped{env};
-  CPredictionModelManager manager;
-};
-
-TEST_F(ModelManagerFiles, LoadsTheEnvironmentsFileOnItsFirstLoad) {
-  WriteModelFile(u"E1", {5, 7});
-  EXPECT_TRUE(manager.LoadModel(u"E1"));
-  EXPECT_EQ(manager.RemoveLastCommand(u"E1"), 0);  // a loaded model has no recent commands
-  manager.GetPredictions(u"E1", {});
-  EXPECT_EQ(manager.GetCachedPredictions(u"E1"), (PredictionMap{{"5", 0.5}, {"7", 0.5}}));
-}
-
-TEST_F(ModelManagerFiles, ReadsTheFileOnlyOnce) {
-  WriteModelFile(u"E1", {5});
-  manager.LoadModel(u"E1");
-  WriteModelFile(u"E1", {7});
-  EXPECT_TRUE(manager.LoadModel(u"E1"));
-  EXPECT_EQ(env.PathsOf("ReadFile"), std::vector<std::string>{FileOf("E1")});
-  manager.GetPredictions(u"E1", {});
-  EXPECT_EQ(manager.GetCachedPredictions(u"E1"), (PredictionMap{{"5", 1.0}}));
-}
-
-TEST_F(ModelManagerFiles, AnswersFalseForAMissingFileButKeepsTheNewModel) {
+TEST_F(ModelManager, WithoutAFolderKeepsModelsInMemoryAndIgnoresEnvironmentsWithoutOne) {
+  manager.RecordCommand(u"E0", 5);
+  EXPECT_EQ(manager.RemoveLastCommand(u"E0"), 0);
+  EXPECT_TRUE(manager.GetPredictions(u"E0", {}).empty());
+  EXPECT_FALSE(manager.HasModel(u"E0"));
   EXPECT_FALSE(manager.LoadModel(u"E1"));
-  EXPECT_TRUE(manager.HasModel(u"E1"));
-}
-
-TEST_F(ModelManagerFiles, AddingAModelReadsNoFile) {
-  WriteModelFile(u"E1", {5});
-  env.calls.clear();
-  manager.AddEnvironmentModel(u"E1");
-  EXPECT_TRUE(env.calls.empty());
-  manager.GetPredictions(u"E1", {});
-  EXPECT_TRUE(manager.GetCachedPredictions(u"E1").empty());
-}
-
-TEST_F(ModelManagerFiles, SavesInAscendingOrderOfEnvironmentName) {
-  manager.AddEnvironmentModel(u"B");
-  manager.AddEnvironmentModel(u"A");
-  manager.AddEnvironmentModel(u"a");
+  for (const LONG command : {-42, 0, 17}) manager.RecordCommand(u"E1", command);
   manager.SaveModels();
-  EXPECT_EQ(env.PathsOf("ReplaceFile"), (std::vector<std::string>{FileOf("A"), FileOf("B"), FileOf("a")}));
+  EXPECT_TRUE(env.calls.empty());
+  EXPECT_EQ(manager.GetPredictions(u"E1", {}),
+            (PredictionMap{{"-42", 1.0 / 3}, {"0", 1.0 / 3}, {"17", 1.0 / 3}}));
+  for (const LONG command : {17, 0, -42, 0}) EXPECT_EQ(manager.RemoveLastCommand(u"E1"), command);
 }
 
-TEST_F(ModelManagerFiles, GoesOnSavingAfterAModelThatCannotBeWritten) {
-  manager.AddEnvironmentModel(u"A");
-  manager.AddEnvironmentModel(u"B");
+TEST_F(ModelManager, CachesTheWholeMapPredictedForTheHistoryAndSelectsFromTheCache) {
+  Quenmar::Intel::ContextTree reference(100, 1);
+  for (const auto* environment : {u"E1", u"E2"}) manager.AddEnvironmentModel(environment);
+  for (const LONG command : {5, 7, 5, 9, 5, 7}) {
+    manager.RecordCommand(u"E1", command);
+    reference.AddItem(std::to_string(command));
+  }
+  EXPECT_EQ(manager.GetPredictions(u"E1", {9, 5}), reference.Predict(std::vector<std::string>{"9", "5"}));
+  for (const LONG command : {3, 4}) manager.RecordCommand(u"E2", command);
+  manager.GetPredictions(u"E2", {});
+  manager.RemoveLastCommand(u"E2");
+  manager.GetPredictions(u"E2", {});
+  EXPECT_EQ(manager.GetCachedPredictions(u"E2"), (PredictionMap{{"3", 1.0}}));
+  manager.RecordCommand(u"E2", 4);  // not predicted again: the selection reads the cache
+  RankedCommands ranked;
+  manager.GetTopPredictions(u"E2", 10, ranked, {});
+  manager.GetTopPredictions(u"E2", 10, ranked, {{3, true}});
+  EXPECT_EQ(ranked, (RankedCommands{{3, 1.0}}));
+}
+
+TEST_F(ModelManager, SavesInNameOrderUnderEscapedNamesPastAFailureAndReadsAFileOnlyOnTheFirstLoad) {
+  manager.SetModelFolder(wideFolder);
+  for (const auto* environment : {u"B", u"A", u"../x", u"a/b:c"}) manager.AddEnvironmentModel(environment);
+  manager.RecordCommand(u"B", 5);
   env.failingWrites.insert(FileOf("A"));
   manager.SaveModels();
-  EXPECT_NE(cmdpredict::SystemEnv().Access(FileOf("A")), 0);
-  EXPECT_EQ(cmdpredict::SystemEnv().Access(FileOf("B")), 0);
-}
-
-TEST_F(ModelManagerFiles, SavesWhatWasLearntForTheNextManager) {
-  manager.LoadModel(u"E1");
-  manager.RecordCommand(u"E1", 5);
-  manager.SaveModels();
-
+  EXPECT_EQ(env.PathsOf("ReplaceFile"),
+            (std::vector<std::string>{FileOf("..%2Fx"), FileOf("A"), FileOf("B"), FileOf("a%2Fb%3Ac")}));
   CPredictionModelManager next;
-  next.SetModelFolder(cmdpredict::Utf8ToWide(folder.Path()));
-  ASSERT_TRUE(next.LoadModel(u"E1"));
-  EXPECT_EQ(next.GetPredictions(u"E1", {}), (PredictionMap{{"5", 1.0}}));
-}
-
-TEST_F(ModelManagerFiles, KeepsAnEscapedEnvironmentInsideTheFolder) {
-  manager.AddEnvironmentModel(u"a/b");
-  manager.AddEnvironmentModel(u"../x");
-  manager.SaveModels();
-  EXPECT_EQ(env.PathsOf("ReplaceFile"), (std::vector<std::string>{FileOf("..%2Fx"), FileOf("a%2Fb")}));
-}
-
-TEST(ModelManagerWithoutFolder, KeepsItsModelsInMemoryAndTouchesNoFile) {
-  RecordingEnv env;
-  const ScopedEnv scoped(env);
-  CPredictionModelManager manager;
-  EXPECT_FALSE(manager.LoadModel(u"E1"));
-  manager.RecordCommand(u"E1", 5);
-  manager.SaveModels();
-  EXPECT_TRUE(env.calls.empty());
-  EXPECT_EQ(manager.GetPredictions(u"E1", {}), (PredictionMap{{"5", 1.0}}));
+  next.SetModelFolder(wideFolder);
+  env.calls.clear();
+  EXPECT_TRUE(next.LoadModel(u"B"));
+  EXPECT_TRUE(next.LoadModel(u"B"));
+  EXPECT_EQ(env.PathsOf("ReadFile"), std::vector<std::string>{FileOf("B")});
+  EXPECT_EQ(next.GetPredictions(u"B", {}), (PredictionMap{{"5", 1.0}}));
+  EXPECT_FALSE(next.LoadModel(u"A"));
 }
 
 }  // namespace

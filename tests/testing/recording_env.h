@@ -21,41 +21,37 @@ class RecordingEnv : public ForwardingEnv {
 
   // The paths given to one service, in call order.
   std::vector<std::string> PathsOf(const std::string& service) const {
-    const std::string prefix = service + " ";
     std::vector<std::string> paths;
     for (const std::string& call : calls) {
-      if (call.compare(0, prefix.size(), prefix) == 0) paths.push_back(call.substr(prefix.size()));
+      if (call.rfind(service + " ", 0) == 0) paths.push_back(call.substr(service.size() + 1));
     }
     return paths;
   }
 
-  int Access(const std::string& path) override {
-    Log("Access", path);
-    return ForwardingEnv::Access(path);
-  }
+  int Access(const std::string& path) override { return ForwardingEnv::Access(Log("Access", path)); }
   bool CreateFolder(const std::string& path) override {
-    Log("CreateFolder", path);
-    return ForwardingEnv::CreateFolder(path);
+    return ForwardingEnv::CreateFolder(Log("CreateFolder", path));
   }
   std::unique_ptr<DirectoryReader> OpenFolder(const std::string& path) override {
-    Log("OpenFolder", path);
-    return ForwardingEnv::OpenFolder(path);
+    return ForwardingEnv::OpenFolder(Log("OpenFolder", path));
   }
   bool CopyFile(const std::string& source, const std::string& target) override {
     Log("CopyFile", source + " " + target);
     return ForwardingEnv::CopyFile(source, target);
   }
   bool ReadFile(const std::string& path, std::string& contents) override {
-    Log("ReadFile", path);
-    return ForwardingEnv::ReadFile(path, contents);
+    return ForwardingEnv::ReadFile(Log("ReadFile", path), contents);
   }
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
-    Log("ReplaceFile", path);
-    return failingWrites.count(path) == 0 && ForwardingEnv::ReplaceFile(path, contents);
+    return failingWrites.count(Log("ReplaceFile", path)) == 0 && ForwardingEnv::ReplaceFile(path, contents);
   }
 
  private:
-  void Log(const std::string& service, const std::string& path) { calls.push_back(service + " " + path); }
+  // Logs the call and gives the path back, so that an override can forward it in the same breath.
+  const std::string& Log(const std::string& service, const std::string& path) {
+    calls.push_back(service + " " + path);
+    return path;
+  }
 };
 
 }  // namespace cmdpredict
