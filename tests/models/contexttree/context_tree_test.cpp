@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <list>
+#include <map>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -9,28 +15,29 @@ namespace Quenmar::Intel {
 namespace {
 
 using Node = ContextTree::Node;
+using Items = std::vector<std::string>;
+using Runs = std::vector<Items>;
+using Counts = std::vector<double>;
 
-// The run of items that a node stands for, oldest first, as texts.
-std::vector<std::string> RunOf(const Node* node) {
-  std::vector<std::string> run;
-  for (; node != nullptr && node->parent != nullptr; node = node->parent) run.insert(run.begin(), node->GetItemText());
-  return run;
-}
-
-std::vector<std::vector<std::string>> HistoryRuns(const ContextTree& tree) {
-  std::vector<std::vector<std::string>> runs;
-  for (const Node* node : tree.GetHistory()) runs.push_back(RunOf(node));
+// The runs of the history's nodes, front first, each oldest item first.
+Runs HistoryRuns(const ContextTree& tree) {
+  Runs runs;
+  for (const Node* node : tree.GetHistory()) {
+    runs.emplace_back();
+    for (; node->parent != nullptr; node = node->parent) runs.back().insert(runs.back().begin(), node->GetItemText());
+  }
   return runs;
 }
 
-double FrequencyOf(const ContextTree& tree, const std::vector<std::string>& run) {
-  const Node* node = &tree.GetRoot();
-  for (const std::string& item : run) {
-    const auto child = node->GetChild(item);
-    if (!child) return -1.0;  // no such node
-    node = child.get();
+// The frequency of each run's node; -1 for a run without a node.
+Counts FrequenciesOf(const ContextTree& tree, const Runs& runs) {
+  Counts frequencies;
+  for (const Items& run : runs) {
+    const Node* node = &tree.GetRoot();
+    for (auto item = run.begin(); node != nullptr && item != run.end(); ++item) node = node->GetChild(*item).get();
+    frequencies.push_back(node == nullptr ? -1.0 : node->frequency);
   }
-  return node->frequency;
+  return frequencies;
 }
 
 // A tree of depth 2 and margin 1 that has learnt a, b, a.
@@ -38,182 +45,149 @@ class LearntABA : public ::testing::Test {
  protected:
   LearntABA() { tree.AddSequence({"a", "b", "a"}); }
   ContextTree tree{2, 1};
+  const Runs runs{{"a"}, {"b"}, {"a", "b"}, {"b", "a"}, {"a", "b", "a"}};
 };
 
-TEST(ContextTree, NewTreeHasOnlyTheEmptyTextAsCodeZero) {
-  ContextTree tree;
-  EXPECT_EQ(tree.FindCode(""), 0);
-  EXPECT_EQ(tree.HighestCode(), 0);
-  EXPECT_EQ(tree.GetRoot().item, 0);
-  EXPECT_EQ(tree.GetRoot().frequency, 0.0);
-  EXPECT_EQ(tree.GetDepth(), 0U);
-  EXPECT_EQ(tree.GetHistoryMargin(), 1U);
-}
-
-TEST(ContextTree, GivesNewTextsCodesInOrderOfFirstAppearance) {
-  ContextTree tree(3, 1);
-  tree.AddItem("a");
-  tree.AddItem("b");
-  tree.AddItem("a");
-  EXPECT_EQ(tree.FindCode("a"), 1);
-  EXPECT_EQ(tree.FindCode("b"), 2);
-  EXPECT_EQ(tree.GetItemText(2), "b");
-  EXPECT_EQ(tree.GetItemText(7), "");
-  EXPECT_EQ(tree.FindCode("c"), -1);
-}
-
-TEST_F(LearntABA, LearnsEveryRunUpToTheDepth) {
-  EXPECT_EQ(FrequencyOf(tree, {"a"}), 2.0);
-  EXPECT_EQ(FrequencyOf(tree, {"b"}), 1.0);
-  EXPECT_EQ(FrequencyOf(tree, {"a", "b"}), 1.0);
-  EXPECT_EQ(FrequencyOf(tree, {"b", "a"}), 1.0);
-  EXPECT_EQ(FrequencyOf(tree, {"a", "b", "a"}), -1.0);
-  EXPECT_EQ(tree.GetRoot().children.size(), 2U);
-  EXPECT_EQ(tree.GetRoot().frequency, 0.0);
-  // Front to back: the runs of length 1 and 2 ending with the last item, then the deepest run of
-  // the step before, kept for taking the item back.
-  EXPECT_EQ(HistoryRuns(tree), (std::vector<std::vector<std::string>>{{"a"}, {"b", "a"}, {"a", "b"}}));
-}
-
-TEST_F(LearntABA, NextItemDropsTheOldestHistoryEntryBeforeVisiting) {
+TEST_F(LearntABA, CountsEveryRunUpToTheDepthAndKeepsTheDeepestRunOfTheStepBefore) {
+  EXPECT_EQ((std::vector<int>{tree.FindCode(""), tree.FindCode("a"), tree.FindCode("b")}), (std::vector<int>{0, 1, 2}));
+  // Lookups by a text that was never learnt find nothing and give the text no code.
+  EXPECT_FALSE(tree.GetRoot().HasChild("never") || tree.GetRoot().GetChild("never") || tree.HasItem("never"));
+  EXPECT_EQ(FrequenciesOf(tree, runs), (Counts{2.0, 1.0, 1.0, 1.0, -1.0}));
+  EXPECT_EQ(HistoryRuns(tree), (Runs{{"a"}, {"b", "a"}, {"a", "b"}}));
+  // The next item drops (a, b) before visiting.
   tree.AddItem("c");
-  EXPECT_EQ(FrequencyOf(tree, {"a", "c"}), 1.0);
-  EXPECT_EQ(FrequencyOf(tree, {"a", "b", "c"}), -1.0);
-  EXPECT_EQ(HistoryRuns(tree), (std::vector<std::vector<std::string>>{{"c"}, {"a", "c"}, {"b", "a"}}));
+  EXPECT_EQ(HistoryRuns(tree), (Runs{{"c"}, {"a", "c"}, {"b", "a"}}));
+  tree.AddItem("");  // the empty text is an item like any other, with the code it has from the start
+  EXPECT_EQ(FrequenciesOf(tree, {{""}, {"c", ""}}), (Counts{1.0, 1.0}));
+  EXPECT_EQ(tree.HighestCode(), 3);
 }
 
-TEST_F(LearntABA, RemovingTheLastItemRestoresTheCountsOfTheStepBefore) {
+TEST_F(LearntABA, RemoveLastItemRestoresTheCountsOfEachStepBeforeUntilTheHistoryIsEmpty) {
   EXPECT_EQ(tree.RemoveLastItem(), "a");
-  EXPECT_EQ(FrequencyOf(tree, {"a"}), 1.0);
-  EXPECT_EQ(FrequencyOf(tree, {"b"}), 1.0);
-  EXPECT_EQ(FrequencyOf(tree, {"a", "b"}), 1.0);
-  EXPECT_EQ(FrequencyOf(tree, {"b", "a"}), 0.0);  // the node stays, at zero
-  EXPECT_EQ(HistoryRuns(tree), (std::vector<std::vector<std::string>>{{"b"}, {"a", "b"}}));
-}
-
-TEST_F(LearntABA, RemovingRepeatedlyTakesBackEverythingWithinTheMargin) {
-  EXPECT_EQ(tree.RemoveLastItem(), "a");
+  EXPECT_EQ(FrequenciesOf(tree, runs), (Counts{1.0, 1.0, 1.0, 0.0, -1.0}));  // (b, a) stays, at zero
+  EXPECT_EQ(HistoryRuns(tree), (Runs{{"b"}, {"a", "b"}}));
   EXPECT_EQ(tree.RemoveLastItem(), "b");
-  // Two calls (1 + margin) took back everything their items added.
-  EXPECT_EQ(FrequencyOf(tree, {"a", "b"}), 0.0);
-  EXPECT_EQ(FrequencyOf(tree, {"b"}), 0.0);
-  EXPECT_EQ(FrequencyOf(tree, {"a"}), 1.0);
+  EXPECT_EQ(FrequenciesOf(tree, runs), (Counts{1.0, 0.0, 0.0, 0.0, -1.0}));
   EXPECT_EQ(tree.RemoveLastItem(), "a");
-  EXPECT_EQ(FrequencyOf(tree, {"a"}), 0.0);
-  EXPECT_TRUE(tree.GetHistory().empty());
-  EXPECT_EQ(tree.RemoveLastItem(), "");
+  EXPECT_EQ(tree.RemoveLastItem(), "");  // an empty history: nothing changes
+  EXPECT_EQ(FrequenciesOf(tree, runs), (Counts{0.0, 0.0, 0.0, 0.0, -1.0}));
 }
 
-TEST_F(LearntABA, RemovingFromAnEmptyHistoryChangesNothing) {
-  tree.ClearHistory();
-  EXPECT_EQ(tree.RemoveLastItem(), "");
-  EXPECT_EQ(FrequencyOf(tree, {"a"}), 2.0);
-  ContextTree empty(2, 1);
-  EXPECT_EQ(empty.RemoveLastItem(), "");
-}
-
-TEST(ContextTree, DepthZeroLearnsNothingAndAssignsNoCode) {
-  ContextTree tree(0, 2);
-  for (const char* item : {"a", "b", "c", "d"}) tree.AddItem(item);
-  EXPECT_TRUE(tree.GetRoot().children.empty());
-  EXPECT_EQ(tree.FindCode("a"), -1);
-  EXPECT_EQ(tree.GetHistory().size(), 2U);
-  EXPECT_EQ(tree.RemoveLastItem(), "");  // the root's own text
-}
-
-TEST(ContextTree, RunsNeverJoinItemsAcrossAClearedHistory) {
-  ContextTree tree(3, 1);
-  tree.AddItem("a");
-  tree.ClearHistory();
-  tree.AddItem("b");
-  EXPECT_EQ(FrequencyOf(tree, {"b"}), 1.0);
-  EXPECT_EQ(FrequencyOf(tree, {"a", "b"}), -1.0);
-}
-
-TEST(ContextTree, AddSequenceLearnsLikeSuccessiveAddItemCalls) {
-  ContextTree bySequence(3, 1);
-  bySequence.AddSequence({"x", "y"});
-  bySequence.AddSequence({});
-  ContextTree byItem(3, 1);
-  byItem.AddItem("x");
-  byItem.AddItem("y");
-  EXPECT_EQ(HistoryRuns(bySequence), HistoryRuns(byItem));
-  EXPECT_EQ(FrequencyOf(bySequence, {"x", "y"}), 1.0);
-  EXPECT_EQ(bySequence.FindCode("y"), byItem.FindCode("y"));
-}
-
-TEST(ContextTree, AcceptsTheEmptyTextAsAnItem) {
-  ContextTree tree(2, 1);
-  tree.AddItem("");
-  tree.AddItem("");
-  EXPECT_EQ(FrequencyOf(tree, {""}), 2.0);
-  EXPECT_EQ(FrequencyOf(tree, {"", ""}), 1.0);
-  EXPECT_EQ(tree.HighestCode(), 0);
-}
-
-TEST_F(LearntABA, LookupsByUnknownTextAssignNoCode) {
-  EXPECT_FALSE(tree.GetRoot().HasChild("never"));
-  EXPECT_EQ(tree.GetRoot().GetChild("never"), nullptr);
-  EXPECT_FALSE(tree.HasItem("never"));
-  EXPECT_TRUE(tree.GetRoot().HasChild("a"));
-  EXPECT_TRUE(tree.GetRoot().HasChild(2));
-  EXPECT_FALSE(tree.GetRoot().HasChild(5));
-}
-
-TEST_F(LearntABA, AttachChildMovesANodeAndReplacesASiblingOfTheSameCode) {
-  tree.ClearHistory();
-  Node& root = tree.GetRoot();
-  Node* nodeA = root.GetChild("a").get();
-  const auto nodeAB = nodeA->GetChild("b");
-  root.AttachChild(nodeAB);  // (a, b) becomes the root's child for b, replacing (b)
-  EXPECT_FALSE(nodeA->HasChild("b"));
-  EXPECT_EQ(root.GetChild("b"), nodeAB);
-  EXPECT_EQ(nodeAB->GetParent(), &root);
-  EXPECT_EQ(FrequencyOf(tree, {"b"}), 1.0);
-  EXPECT_EQ(FrequencyOf(tree, {"b", "a"}), -1.0);  // went with the replaced node
-}
-
-TEST(ContextTreeNode, AGapInTheCodesMakesNewTextsTakeTheHighestCodePlusOne) {
-  ContextTree tree;
-  tree.Clear();
-  EXPECT_TRUE(tree.AddEncoding("", 0));
-  EXPECT_TRUE(tree.AddEncoding("x", 2));
-  EXPECT_FALSE(tree.AddEncoding("x", 3));
-  EXPECT_FALSE(tree.AddEncoding("y", 2));
-  EXPECT_EQ(tree.GetOrAddCode("new"), 3);
-  EXPECT_EQ(tree.GetItemText(1), "");
-  EXPECT_EQ(tree.GetItemText(2), "x");
-}
-
-TEST(ContextTree, ClearEmptiesEverythingButKeepsTheHistoryMargin) {
-  ContextTree tree(2, 3);
-  tree.AddSequence({"a", "b"});
-  tree.Clear();
-  EXPECT_EQ(tree.GetDepth(), 0U);
-  EXPECT_EQ(tree.GetHistoryMargin(), 3U);
-  EXPECT_TRUE(tree.GetHistory().empty());
-  EXPECT_TRUE(tree.GetRoot().children.empty());
-  EXPECT_EQ(tree.HighestCode(), -1);
-  EXPECT_EQ(tree.GetRoot().item, 0);
-}
-
-TEST(ContextTree, DestroysAVeryDeepTreeWithoutExhaustingTheStack) {
+// Nodes are released without recursion; a node that someone else still holds loses its parent.
+TEST(ContextTree, ReleasesAMillionLevelsWithoutExhaustingTheStackAndUnlinksSubtreesHeldElsewhere) {
   auto tree = std::make_unique<ContextTree>(2, 1);
   Node* node = &tree->GetRoot();
   for (int level = 0; level < 1000000; ++level) node = node->GetOrAddChild(level % 7).get();
-  EXPECT_NO_FATAL_FAILURE(tree.reset());
+  const std::weak_ptr<Node> top = tree->GetRoot().GetChild(0);
+  const std::shared_ptr<Node> kept = node->parent->parent->GetChild(node->parent->item);
+  tree.reset();
+  EXPECT_TRUE(top.expired());
+  EXPECT_EQ(kept->parent, nullptr);
+  EXPECT_EQ(kept->children.begin()->second->parent, kept.get());
 }
 
-TEST(ContextTreeNode, ASharedSubtreeOutlivesItsTreeWithoutAParent) {
-  std::shared_ptr<Node> kept;
-  {
-    ContextTree tree(2, 1);
-    tree.AddSequence({"a", "b", "a"});
-    kept = tree.GetRoot().GetChild("a");
+// --- Prediction ------------------------------------------------------------------------------
+
+// A tiny reference that counts runs directly from the learnt sequences and blends their
+// distributions with the documented arithmetic, for comparing bits with the tree.
+struct ReferencePredictor {
+  std::size_t depth;
+  std::map<Items, PredictionMap> followers;  // context -> next item -> count
+
+  void Learn(const Items& sequence) {
+    for (std::size_t end = 0; end < sequence.size(); ++end) {
+      // The runs ending at `end`, of 1 to `depth` items: their first items but one are the context.
+      for (std::size_t start = end + 1; start-- > 0 && end - start < depth;)
+        followers[Items(sequence.begin() + start, sequence.begin() + end)][sequence[end]] += 1.0;
+    }
   }
-  EXPECT_EQ(kept->parent, nullptr);
-  ASSERT_EQ(kept->children.size(), 1U);
-  EXPECT_EQ(kept->children.begin()->second->parent, kept.get());
+
+  PredictionMap Predict(const Items& history) const {
+    PredictionMap blended = Distribution({});
+    for (std::size_t length = depth == 0 ? history.size() : std::min(depth - 1, history.size()); length >= 1; --length) {
+      const double weight = std::ldexp(1.0, static_cast<int>(std::min<std::size_t>(length, 127)));
+      for (const auto& [item, probability] : Distribution(Items(history.end() - length, history.end())))
+        blended[item] += probability * weight;
+    }
+    return Normalized(blended);
+  }
+
+  PredictionMap Distribution(const Items& context) const {
+    const auto found = followers.find(context);
+    return found == followers.end() ? PredictionMap() : Normalized(found->second);
+  }
+
+  static PredictionMap Normalized(PredictionMap scores) {
+    double sum = 0.0;
+    for (const auto& entry : scores) sum += entry.second;
+    for (auto& entry : scores) entry.second /= sum;
+    return scores;
+  }
+};
+
+TEST_F(LearntABA, PredictsTheWorkedExamples) {
+  const PredictionMap singles{{"a", 2.0 / 3.0}, {"b", 1.0 / 3.0}}, afterB{{"a", 8.0 / 9.0}, {"b", 1.0 / 9.0}};
+  EXPECT_EQ(tree.Predict(Items{}), singles);
+  EXPECT_EQ(tree.Predict(Items{"a", "b"}), afterB);  // only the last depth - 1 items are used
+  EXPECT_EQ(tree.Predict(std::list<std::string>{"b"}), afterB);
+  EXPECT_EQ(tree.Predict(Items{"c"}), singles);
+  EXPECT_EQ(tree.HighestCode(), 2);  // prediction assigns no code
+  PredictionMap into{{"0", 1.0}, {"a", 9.0}, {"ab", 1.0}, {"zz", 2.0}};  // replaced in full
+  tree.PredictInto({"b"}, into);
+  EXPECT_EQ(into, afterB);
+  tree.RemoveLastItem();  // (b, a) drops to 0.0 and leaves the distribution of (b)
+  EXPECT_EQ(tree.Predict(Items{"b"}), (PredictionMap{{"a", 0.5}, {"b", 0.5}}));
+}
+
+// A damaged file can leave codes without text; they are predicted under the empty text, the
+// child with the highest code deciding. Both ways of collecting a node's children are used: many
+// children for few texts, and few children among many texts.
+TEST(ContextTreePrediction, PredictsChildrenWithoutTextUnderTheEmptyText) {
+  for (const int texts : {1, 100}) {
+    SCOPED_TRACE(texts);
+    ContextTree tree(2, 1);
+    tree.Clear();
+    for (int code = 0; code < texts; ++code) tree.AddEncoding("t" + std::to_string(code), code);
+    ContextTree::Node& root = tree.GetRoot();
+    root.GetOrAddChild(0)->frequency = 1.0;
+    root.GetOrAddChild(150)->frequency = 2.0;
+    root.GetOrAddChild(160)->frequency = 0.0;  // removes the empty text again
+    EXPECT_EQ(tree.GetDistribution(root), (PredictionMap{{"t0", 1.0}}));
+    root.GetOrAddChild(170)->frequency = 3.0;
+    EXPECT_EQ(tree.Predict(Items{}), (PredictionMap{{"", 0.75}, {"t0", 0.25}}));
+  }
+}
+
+// Seeded random streams, with cleared histories between sequences, against the reference. The
+// last query of each stream is the last sequence but its last item, so that with depth 200
+// contexts longer than 127 are found and followed: their weights must stay finite (capped as in
+// the reference).
+TEST(ContextTreePrediction, MatchesTheReferenceBitForBitOnRandomStreams) {
+  std::mt19937 random(7);
+  // Items of the alphabet; the first may lie one beyond it, unknown to the tree.
+  const auto draw = [&random](std::size_t count, unsigned alphabet) {
+    Items items;
+    while (items.size() < count) items.push_back(std::to_string(random() % alphabet + (items.empty() ? 1 : 0)));
+    return items;
+  };
+  for (const std::size_t depth : {0U, 1U, 2U, 3U, 5U, 8U, 100U, 200U}) {
+    for (const unsigned alphabet : {3U, 12U, 40U}) {
+      ContextTree tree(depth, 1);
+      ReferencePredictor reference{depth, {}};
+      Items learnt;
+      for (int sequence = 0; sequence < 3; ++sequence) {
+        learnt = draw(150, alphabet);
+        tree.AddSequence(learnt);
+        tree.ClearHistory();
+        reference.Learn(learnt);
+      }
+      for (int query = 0; query <= 40; ++query) {
+        const Items history = query < 40 ? draw(random() % 11, alphabet) : Items(learnt.begin(), learnt.end() - 1);
+        ASSERT_EQ(tree.Predict(history), reference.Predict(history))
+            << "depth " << depth << ", alphabet " << alphabet << ", query " << query;
+      }
+    }
+  }
 }
 
 }  // namespace
