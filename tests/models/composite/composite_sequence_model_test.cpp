@@ -1,172 +1,170 @@
 #include "models/composite/composite_sequence_model.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "models/composite/recording_model.h"
-#include "models/model_registry.h"
+#include "models/composite/composite_folder.h"
+#include "models/contexttree/context_tree.h"
+#include "platform/env.h"
+#include "platform/paths.h"
+#include "testing/temp_folder.h"
 
 namespace Quenmar::Intel {
 namespace {
 
+using ::testing::ElementsAre;
+using ::testing::Key;
+using cmdpredict::SystemEnv;
+using Items = std::vector<std::string>;
+
+// A sub-model that predicts a fixed map and writes every call, tagged with its name, into a log.
+struct RecordingModel : ISequencePredictionModel {
+  RecordingModel(std::string name, Items& log, PredictionMap predictions) : name(name), log(log), predictions(predictions) {}
+  using ISequencePredictionModel::Predict;
+  PredictionMap Predict(const Items& history) override { return Log("Predict", history, predictions); }
+  void AddSequence(const Items& items) override { Log("AddSequence", items); }
+  std::string RemoveLastItem() override { return Log("RemoveLastItem", {}, "last of " + name); }
+  void ClearHistory() override { Log("ClearHistory", {}); }
+  bool Save(const std::string&) override { return true; }
+  bool Load(const std::string&) override { return true; }
+  // Logs the call and gives the result back, so that an operation can answer in the same breath.
+  template <typename Result = int>
+  Result Log(const std::string& call, const Items& items, Result result = {}) {
+    std::string entry = name + "." + call + "(";
+    for (const std::string& item : items) entry += (&item == &items.front() ? "" : ",") + item;
+    log.push_back(entry + ")");
+    return result;
+  }
+
+  const std::string name;
+  Items& log;
+  const PredictionMap predictions;
+};
+
+const std::string kSeparator(1, cmdpredict::kPathSeparator);
+
+// A composite, and a temporary folder in which it is stored as x.CompositeSequenceModel.
 class CompositeSequenceModelTest : public ::testing::Test {
  protected:
-  // Adds a recording sub-model that predicts the map and returns it for further setup.
-  std::shared_ptr<RecordingModel> Add(const std::string& name, PredictionMap predictions = {}) {
-    auto model = std::make_shared<RecordingModel>(name, log, std::move(predictions));
+  std::shared_ptr<RecordingModel> Add(const std::string& name, const PredictionMap& predictions = {}) {
+    auto model = std::make_shared<RecordingModel>(name, log, predictions);
     composite.AddModel(name, model);
     return model;
   }
-
-  // The composite's prediction with `count` sub-models that each predict {"x": 1.0}.
-  PredictionMap PredictWithCertainSubModels(int count) {
-    for (int index = 0; index < count; ++index) Add("m" + std::to_string(index), {{"x", 1.0}});
-    return composite.Predict(std::vector<std::string>{});
+  std::string In(const std::string& name) const { return folder.Path() + kSeparator + name; }
+  std::string Models(const std::string& name = "") const {
+    return In("x.CompositeSequenceModel" + kSeparator + "models" + (name.empty() ? "" : kSeparator + name));
   }
 
-  CallLog log;
+  Items log;
   CompositeSequenceModel composite;
+  cmdpredict::TempFolder folder;
 };
 
-TEST_F(CompositeSequenceModelTest, WithoutSubModelsPredictsNothingAndTakesBackNothing) {
-  composite.AddItem("7");
-  composite.AddSequence({"1", "2"});
-  composite.ClearHistory();
-  EXPECT_TRUE(composite.Predict(std::vector<std::string>{"1"}).empty());
-  EXPECT_EQ(composite.RemoveLastItem(), "");
-}
-
-TEST_F(CompositeSequenceModelTest, WithOneSubModelPredictsItsMapUnchanged) {
-  Add("a", {{"x", 0.3}, {"y", 0.7}});
-  EXPECT_EQ(composite.Predict(std::vector<std::string>{"h"}), (PredictionMap{{"x", 0.3}, {"y", 0.7}}));
-}
-
-TEST_F(CompositeSequenceModelTest, AveragesTheSubModelsWithEqualWeights) {
-  Add("a", {{"x", 1.0}});
-  Add("b", {{"x", 0.5}, {"y", 0.5}});
-  EXPECT_EQ(composite.Predict(std::vector<std::string>{}), (PredictionMap{{"x", 0.75}, {"y", 0.25}}));
-}
-
-TEST_F(CompositeSequenceModelTest, DoesNotRenormaliseWhenASubModelPredictsNothing) {
-  Add("a", {{"x", 1.0}});
+TEST_F(CompositeSequenceModelTest, ForwardsEveryCallToEverySubModelInNameOrder) {
   Add("b");
-  EXPECT_EQ(composite.Predict(std::vector<std::string>{}), (PredictionMap{{"x", 0.5}}));
-}
-
-TEST_F(CompositeSequenceModelTest, SumsTenWeightedTermsWithTheirRounding) {
-  EXPECT_EQ(PredictWithCertainSubModels(10), (PredictionMap{{"x", 0.9999999999999999}}));
-}
-
-TEST_F(CompositeSequenceModelTest, SumsThreeWeightedTermsToExactlyOne) {
-  EXPECT_EQ(PredictWithCertainSubModels(3), (PredictionMap{{"x", 1.0}}));
-}
-
-TEST_F(CompositeSequenceModelTest, SumsSevenWeightedTermsWithTheirRounding) {
-  EXPECT_EQ(PredictWithCertainSubModels(7), (PredictionMap{{"x", 0.9999999999999998}}));
-}
-
-TEST_F(CompositeSequenceModelTest, DropsAnItemWhoseWeightedScoresCancelOut) {
-  // Scores are not validated; a merged score of exactly 0.0 drops the item, as SetScore does.
-  Add("a", {{"x", 0.5}, {"y", 0.5}});
-  Add("b", {{"x", -0.5}, {"z", 1.5}});
-  EXPECT_EQ(composite.Predict(std::vector<std::string>{}), (PredictionMap{{"y", 0.25}, {"z", 0.75}}));
-}
-
-TEST_F(CompositeSequenceModelTest, AsksEverySubModelInNameOrderWithTheSameHistory) {
-  Add("b");
-  Add("a");
+  const std::weak_ptr<RecordingModel> a = Add("a");
+  EXPECT_EQ(composite.RemoveLastItem(), "last of a");
   composite.Predict(std::list<std::string>{"1", "2"});
-  EXPECT_EQ(log, (CallLog{"a.Predict(1,2)", "b.Predict(1,2)"}));
-}
-
-TEST_F(CompositeSequenceModelTest, PassesAnItemToEverySubModelAsAOneItemSequence) {
-  Add("b");
-  Add("a");
   composite.AddItem("7");
-  EXPECT_EQ(log, (CallLog{"a.AddSequence(7)", "b.AddSequence(7)"}));
-}
-
-TEST_F(CompositeSequenceModelTest, PassesASequenceUnchangedToEverySubModel) {
-  Add("b");
-  Add("a");
-  composite.AddSequence({"3", "1", "3"});
-  EXPECT_EQ(log, (CallLog{"a.AddSequence(3,1,3)", "b.AddSequence(3,1,3)"}));
-}
-
-TEST_F(CompositeSequenceModelTest, ClearsTheHistoryOfEverySubModel) {
-  Add("b");
-  Add("a");
+  composite.AddSequence({"3", "1"});
   composite.ClearHistory();
-  EXPECT_EQ(log, (CallLog{"a.ClearHistory()", "b.ClearHistory()"}));
-}
-
-TEST_F(CompositeSequenceModelTest, TakesBackTheLastItemOfEverySubModelAndAnswersTheFirst) {
-  Add("b")->learnt = {"2"};
-  Add("a")->learnt = {"1"};
-  EXPECT_EQ(composite.RemoveLastItem(), "1");
-  EXPECT_EQ(log, (CallLog{"a.RemoveLastItem()", "b.RemoveLastItem()"}));
+  EXPECT_EQ(log, (Items{"a.RemoveLastItem()", "b.RemoveLastItem()", "a.Predict(1,2)", "b.Predict(1,2)",
+                        "a.AddSequence(7)", "b.AddSequence(7)", "a.AddSequence(3,1)", "b.AddSequence(3,1)",
+                        "a.ClearHistory()", "b.ClearHistory()"}));
+  // Without sub-models every operation is a no-op.
+  composite.RemoveAllModels();
+  EXPECT_TRUE(a.expired());
+  EXPECT_TRUE(composite.Predict(Items{"7"}).empty());
   EXPECT_EQ(composite.RemoveLastItem(), "");
 }
 
-TEST_F(CompositeSequenceModelTest, BehavesAsANewCompositeAfterRemoveAllModels) {
-  Add("a", {{"x", 1.0}});
-  composite.RemoveAllModels();
-  EXPECT_TRUE(composite.GetModels().empty());
-  composite.AddItem("1");
-  EXPECT_TRUE(composite.Predict(std::vector<std::string>{}).empty());
-  EXPECT_TRUE(log.empty());
+TEST_F(CompositeSequenceModelTest, AveragesWithEqualWeightsWithoutRenormalising) {
+  const struct { PredictionMap a, b, average; } cases[] = {
+      {{{"x", 1.0}}, {{"x", 0.5}, {"y", 0.5}}, {{"x", 0.75}, {"y", 0.25}}},
+      {{{"x", 1.0}}, {}, {{"x", 0.5}}},
+      {{{"x", 0.5}, {"y", 0.5}}, {{"x", -0.5}, {"z", 1.5}}, {{"y", 0.25}, {"z", 0.75}}},  // 0.0 drops x
+  };
+  for (const auto& averageCase : cases) {
+    SCOPED_TRACE(&averageCase - cases);
+    Add("a", averageCase.a);  // replaces the sub-model "a" of the case before
+    Add("b", averageCase.b);
+    composite.AddModel("c", nullptr);  // ignored
+    EXPECT_EQ(composite.GetModels().size(), 2U);
+    EXPECT_EQ(composite.Predict(Items{}), averageCase.average);
+  }
 }
 
-TEST_F(CompositeSequenceModelTest, BehavesAsANewCompositeAfterClearModels) {
-  Add("a", {{"x", 1.0}});
-  composite.ClearModels();
-  EXPECT_TRUE(composite.GetModels().empty());
-  composite.AddItem("1");
-  EXPECT_TRUE(composite.Predict(std::vector<std::string>{}).empty());
-  EXPECT_TRUE(log.empty());
+// Each term is multiplied by 1.0 / N and the terms are summed in name order, rounding and all.
+TEST_F(CompositeSequenceModelTest, SumsTheTermsOfNSubModelsWithTheirRounding) {
+  for (const auto& [count, sum] :
+       std::vector<std::pair<int, double>>{{1, 1.0}, {3, 1.0}, {7, 0.9999999999999998}, {10, 0.9999999999999999}}) {
+    composite.ClearModels();
+    for (int index = 0; index < count; ++index) Add("m" + std::to_string(index), {{"x", 1.0}});
+    EXPECT_EQ(composite.Predict(Items{}), (PredictionMap{{"x", sum}})) << count << " sub-models";
+  }
 }
 
-TEST_F(CompositeSequenceModelTest, ReleasesItsShareOfRemovedSubModels) {
-  const std::weak_ptr<RecordingModel> added = Add("a");
-  composite.ClearModels();
-  EXPECT_TRUE(added.expired());
+// --- The composite's folder ----------------------------------------------------------------
+
+// The file of a context tree that has learnt one item.
+const std::string kTreeText = R"({"i":0,"f":0.0,"c":[{"i":1,"f":1.0,"c":[]}],"version":"1.0","d":1,"e":["","a"]})";
+
+TEST_F(CompositeSequenceModelTest, SavesEachSubModelInTheModelsFolderAndLoadsThemBack) {
+  composite.AddModel("b", std::make_shared<ContextTree>(3, 1));
+  composite.AddModel("a", std::make_shared<ContextTree>(2, 1));
+  composite.AddSequence({"a", "b", "a"});
+  ASSERT_TRUE(composite.Save(In("x")));
+  ASSERT_TRUE(composite.Save(In("x.CompositeSequenceModel")));  // the composite's folder itself
+  EXPECT_EQ(CompositeFolderPath("xCompositeSequenceModel", {}), "xCompositeSequenceModel");
+  EXPECT_EQ(CompositeFolderPath("x.compositesequencemodel", {}), "x.compositesequencemodel.CompositeSequenceModel");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Models()), {}), 2);
+  CompositeSequenceModel loaded;
+  ASSERT_TRUE(loaded.Load(Models()));
+  EXPECT_THAT(loaded.GetModels(), ElementsAre(Key("a"), Key("b")));
+  EXPECT_EQ(loaded.Predict(Items{"a"}), composite.Predict(Items{"a"}));
 }
 
-TEST_F(CompositeSequenceModelTest, AddModelWithAnExistingNameReplacesThatSubModel) {
-  const std::weak_ptr<RecordingModel> first = Add("a", {{"x", 1.0}});
-  Add("a", {{"y", 1.0}});
-  EXPECT_TRUE(first.expired());
-  EXPECT_EQ(composite.GetModels().size(), 1U);
-  EXPECT_EQ(composite.Predict(std::vector<std::string>{}), (PredictionMap{{"y", 1.0}}));
+TEST_F(CompositeSequenceModelTest, SaveReportsAFailureAndStillSavesTheOtherSubModels) {
+  composite.AddModel("a" + kSeparator + "a", std::make_shared<ContextTree>());  // its folder does not exist
+  composite.AddModel("b", std::make_shared<ContextTree>());
+  EXPECT_FALSE(composite.Save(In("x")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(Models("b.ContextTree")));
+  EXPECT_FALSE(composite.Save(In("missing" + kSeparator + "x")));
+  EXPECT_FALSE(std::filesystem::exists(In("missing")));
 }
 
-TEST_F(CompositeSequenceModelTest, AddModelIgnoresANullModel) {
-  Add("a", {{"x", 1.0}});
-  composite.AddModel("a", nullptr);
-  composite.AddModel("b", nullptr);
-  EXPECT_EQ(composite.GetModels().size(), 1U);
-  EXPECT_EQ(composite.Predict(std::vector<std::string>{}), (PredictionMap{{"x", 1.0}}));
-}
-
-TEST_F(CompositeSequenceModelTest, SaveSettingsWritesNothingAndAnswersFalse) {
-  Add("a");
-  EXPECT_FALSE(composite.SaveSettings("unused"));
-  EXPECT_TRUE(log.empty());
-}
-
-TEST(CompositeSequenceModel, ReportsItsTypeName) {
-  EXPECT_EQ(CompositeSequenceModel().GetTypeName(), "CompositeSequenceModel");
-}
-
-TEST(CompositeSequenceModel, IsCreatedEmptyByTheRegistry) {
-  const std::unique_ptr<ISequencePredictionModel> created = CreateModel("CompositeSequenceModel");
-  const auto* composite = dynamic_cast<const CompositeSequenceModel*>(created.get());
-  ASSERT_NE(composite, nullptr);
-  EXPECT_TRUE(composite->GetModels().empty());
+// Only files whose extension names a registered type, and that their model can read, are loaded,
+// each named after its file name up to the last dot; they join or replace the sub-models held.
+TEST_F(CompositeSequenceModelTest, LoadReadsTheFilesThatARegisteredModelCanRead) {
+  const auto held = std::make_shared<ContextTree>(7, 1);
+  composite.AddModel("a", held);
+  composite.AddModel("z", held);
+  EXPECT_FALSE(composite.Load(In("x")));  // missing
+  std::filesystem::create_directories(Models("c.ContextTree"));
+  EXPECT_TRUE(composite.Load(Models()));  // nothing but a sub-folder
+  for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
+           {"a.ContextTree", kTreeText}, {"a.b.ContextTree", kTreeText}, {"a.ContextTree.backup", kTreeText},
+           {"notes.txt", kTreeText}, {"README", kTreeText}, {"l.contexttree", kTreeText}, {"dot.", kTreeText},
+           {"n.CompositeSequenceModel", kTreeText}, {"broken.ContextTree", R"({"i":0,)"}, {"empty.ContextTree", ""},
+           {"damaged.ContextTree", R"({"i":0,"f":0.0,"c":[null,{"i":1,"f":1.0}],"d":1,"e":["","a"]})"}}) {
+    ASSERT_TRUE(SystemEnv().ReplaceFile(Models(name), text));
+  }
+  EXPECT_FALSE(composite.Load(Models("a.ContextTree")));  // a file is no folder
+  EXPECT_THAT(composite.GetModels(), ElementsAre(Key("a"), Key("z")));
+  ASSERT_TRUE(composite.Load(Models()));
+  EXPECT_THAT(composite.GetModels(), ElementsAre(Key("a"), Key("a.b"), Key("damaged"), Key("z")));
+  EXPECT_NE(composite.GetModels().at("a"), held);
+  EXPECT_EQ(composite.GetModels().at("damaged")->Predict(Items{}), (PredictionMap{{"a", 1.0}}));
 }
 
 }  // namespace
