@@ -1,159 +1,180 @@
+// The JSON document layer: parsing, values and their typed access, compact text, error reports.
 #include "support/json/json_document.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "support/json/json_test_support.h"
+#include "support/json/error_report.h"
 #include "support/json/json_text.h"
+#include "support/json/json_value.h"
 
 namespace cmdpredict {
 namespace {
 
-// True when the text is refused: the parse error is set and the root is null.
-bool IsRefused(const char* text) {
+using namespace std::string_literals;
+
+// The root of the text. Expects the parse to succeed or, when `refused`, to fail with a null root.
+JsonValue ParseJson(const std::string& text, bool refused = false) {
   JsonDocumentPtr document = CreateJsonDocument();
-  const JsonValue* root = document->Parse(text);
-  return document->HasParseError() && GetType(*root) == JsonType::Null;
+  JsonValue root = std::move(*document->Parse(text.c_str()));
+  EXPECT_EQ(document->HasParseError() && GetType(root) == JsonType::Null, refused) << text.substr(0, 80);
+  return root;
 }
 
-bool IsRefused(const std::string& text) { return IsRefused(text.c_str()); }
-
-// `levels` arrays, each the only element of the one around it.
-std::string NestedArrays(int levels) {
-  return std::string(static_cast<std::size_t>(levels), '[') + std::string(static_cast<std::size_t>(levels), ']');
-}
-
-// `levels` objects, each the value of member "a" of the one around it, the innermost empty.
-std::string NestedObjects(int levels) {
+std::string Repeat(const std::string& piece, int times) {
   std::string text;
-  for (int level = 1; level < levels; ++level) text += "{\"a\":";
-  return text + "{}" + std::string(static_cast<std::size_t>(levels - 1), '}');
+  while (times-- > 0) text += piece;
+  return text;
 }
 
-TEST(JsonDocument, StartsWithoutAParseError) { EXPECT_FALSE(CreateJsonDocument()->HasParseError()); }
+std::string NestedArrays(int levels) { return Repeat("[", levels) + Repeat("]", levels); }
 
-TEST(JsonDocument, ParsesAModelFileIntoItsRoot) {
-  JsonDocumentPtr document = CreateJsonDocument();
-  const JsonValue* root =
-      document->Parse("{\"version\":\"1.0\",\"depth\":3,\"tree\":{\"i\":0,\"f\":5,\"c\":[{\"i\":1,\"f\":2}]}}");
-  ASSERT_FALSE(document->HasParseError());
-  EXPECT_EQ(GetString(FindMember(*root, "version")), "1.0");
-  EXPECT_EQ(GetInt(FindMember(*root, "depth")), 3);
-  EXPECT_EQ(GetInt(FindMember(GetArrayElement(FindMember(FindMember(*root, "tree"), "c"), 0), "f")), 2);
+std::string OutputOf(const std::function<void()>& run) {
+  ::testing::internal::CaptureStdout();
+  run();
+  return ::testing::internal::GetCapturedStdout();
 }
 
-TEST(JsonDocument, AcceptsTheFourWhitespaceCharactersAroundTheValue) {
-  EXPECT_FALSE(IsRefused(" \t\r\n[1 , 2]\n\r\t "));
-  EXPECT_TRUE(IsRefused("\f[1]"));
+// A report handler whose text is its context, or the code for a null context.
+const char* Answer(int code, void* context) {
+  static std::string text;
+  text = context != nullptr ? static_cast<const char*>(context) : std::to_string(code);
+  return text.c_str();
 }
 
-TEST(JsonDocument, RefusesAnEmptyOrBlankText) {
-  EXPECT_TRUE(IsRefused(""));
-  EXPECT_TRUE(IsRefused(" \t\r\n"));
-  EXPECT_TRUE(IsRefused(static_cast<const char*>(nullptr)));
+TEST(JsonDocument, RefusesAnythingButOneValueOfStrictJson) {
+  for (const char* text : {"", " \t\r\n", "{} x", "1 2", "[1,]", "{\"a\":1,}", "/* note */ 1", "1 // note",
+                           "NaN", "[Infinity]", "-Infinity", "\f[1]", "1e400",
+                           // just above the largest double: read as infinity, which cannot be written
+                           "1.7976931348626314e308", "{\"f\":-1.797693134862316e308}"}) {
+    ParseJson(text, /*refused=*/true);
+  }
+  ParseJson(" \t\r\n[1.7976931348623157e308 , -1.7976931348623157e308]\n\r\t ");
 }
 
-TEST(JsonDocument, RefusesASecondValue) {
-  EXPECT_TRUE(IsRefused("1 2"));
-  EXPECT_TRUE(IsRefused("{} {}"));
-  EXPECT_TRUE(IsRefused("[1] x"));
+TEST(JsonDocument, RefusesNestingBeyond1024LevelsWithoutCrashing) {
+  const std::string object = "{\"a\":", branch = NestedArrays(1023);
+  ParseJson(NestedArrays(1024));
+  ParseJson(Repeat(object, 1023) + "{}" + Repeat("}", 1023));
+  ParseJson("[" + branch + "," + branch + "]");
+  ParseJson("[\"" + Repeat("[", 2000) + "\\\"" + Repeat("{", 2000) + "\"]");
+  for (const std::string& text : {NestedArrays(1025), Repeat(object, 1024) + "{}" + Repeat("}", 1024),
+                                  object + NestedArrays(1024) + "}", NestedArrays(1000000),
+                                  Repeat("[", 1000000), Repeat("{\"\":", 1000000)}) {
+    ParseJson(text, /*refused=*/true);
+  }
 }
 
-TEST(JsonDocument, RefusesTrailingCommas) {
-  EXPECT_TRUE(IsRefused("[1,]"));
-  EXPECT_TRUE(IsRefused("{\"a\":1,}"));
+TEST(JsonValue, IsDestroyedWithoutRecursionHoweverDeepItWasBuilt) {
+  JsonValue deep = MakeJsonArray({});
+  for (int level = 1; level < 1000000; ++level) {
+    JsonValue outer = MakeJsonArray({});
+    AppendJsonArrayElement(outer, deep);
+    deep = std::move(outer);
+  }
+  deep = JsonValue();  // a recursive teardown would overflow the machine stack here
+  EXPECT_EQ(GetType(deep), JsonType::Null);
 }
 
-TEST(JsonDocument, RefusesComments) {
-  EXPECT_TRUE(IsRefused("/* note */ 1"));
-  EXPECT_TRUE(IsRefused("1 // note"));
+TEST(JsonValue, ClassifiesEachKindAndTheBoundaryIntegers) {
+  const std::pair<JsonType, std::vector<const char*>> cases[] = {
+      {JsonType::Int, {"2147483647", "-2147483648"}},
+      {JsonType::LargeInteger, {"2147483648", "-2147483649", "9223372036854775807", "-9223372036854775808"}},
+      {JsonType::Null, {"9223372036854775808", "18446744073709551615", "null"}},
+      {JsonType::Double, {"18446744073709551616", "-9223372036854775809", "1.0", "1e30"}},
+      {JsonType::Bool, {"true", "false"}},
+      {JsonType::String, {"\"s\""}},
+      {JsonType::Object, {"{}"}},
+      {JsonType::Array, {"[]"}}};
+  for (const auto& [type, texts] : cases) {
+    for (const char* text : texts) EXPECT_EQ(GetType(ParseJson(text)), type) << text;
+  }
 }
 
-TEST(JsonDocument, RefusesNaNAndInfinity) {
-  EXPECT_TRUE(IsRefused("NaN"));
-  EXPECT_TRUE(IsRefused("[Infinity]"));
-  EXPECT_TRUE(IsRefused("-Infinity"));
+TEST(JsonValue, GettersReadNestedValuesWithoutReports) {
+  const JsonValue model = ParseJson("{\"a\\u0000b\":0,\"a\":1,\"c\":[2.5,\"x\\u0000y\",2147483648,3]}");
+  const JsonReference array = FindMember(model, "c");
+  RegisterErrorRange(0, kJsonErrorRangeFirstCode + kJsonErrorRangeCount, &Answer, nullptr);
+  EXPECT_EQ(OutputOf([&] {
+              EXPECT_EQ(GetInt(FindMember(model, "a")), 1);
+              EXPECT_EQ(GetType(FindMember(model, "b")), JsonType::Missing);
+              EXPECT_EQ(GetDouble(GetArrayElement(array, 0)), 2.5);
+              EXPECT_EQ(GetString(GetArrayElement(array, 1)), "x");
+              EXPECT_EQ(GetDouble(GetArrayElement(array, 2)), 2147483648.0);
+              EXPECT_EQ(GetDouble(GetArrayElement(array, 3)), 3.0);
+            }),
+            "");
+  UnregisterErrorRange(0);
 }
 
-TEST(JsonDocument, RefusesANumberTooLargeForADouble) {
-  EXPECT_TRUE(IsRefused("1e400"));
-  EXPECT_TRUE(IsRefused("[-1e309]"));
+TEST(JsonValue, BuildsByCopyingTextsAndElementsAndMovingValuesIn) {
+  char text[] = "abc";
+  JsonValue object = MakeJsonObject(), x(1), y(0.5), again(text), element(ParseJson("{\"c\":[]}"));
+  AddMember(object, "x", x);
+  AddMember(object, "y", y);
+  EXPECT_EQ(ToJsonText(object), "{\"x\":1,\"y\":0.5}");
+  std::strcpy(text, "xyz");
+  AddMember(object, "x", again);
+  EXPECT_EQ(GetInt(FindMember(object, "x")), 1);
+  std::vector<JsonValue> elements;
+  elements.push_back(std::move(object));
+  JsonValue array = MakeJsonArray(elements);
+  EXPECT_EQ(ToJsonText(elements[0]), "{\"x\":1,\"y\":0.5,\"x\":\"abc\"}");
+  elements.clear();
+  AppendJsonArrayElement(array, element);
+  EXPECT_EQ(ToJsonText(array), "[{\"x\":1,\"y\":0.5,\"x\":\"abc\"},{\"c\":[]}]");
+  EXPECT_EQ(GetType(x), JsonType::Null);
+  EXPECT_EQ(GetType(element), JsonType::Null);
 }
 
-// RapidJSON reads these as infinity, which ToJsonText could not write back.
-TEST(JsonDocument, RefusesANumberJustAboveTheLargestDouble) {
-  EXPECT_TRUE(IsRefused("1.7976931348626314e308"));
-  EXPECT_TRUE(IsRefused("{\"f\":-1.797693134862316e308}"));
-  EXPECT_FALSE(IsRefused("[1.7976931348623157e308,-1.7976931348623157e308]"));
+TEST(ToJsonText, WritesWhatItReadByteForByte) {
+  for (
+      const std::string& text :
+      {"{\"version\":\"1.0\",\"depth\":2,\"tree\":{\"i\":0,\"f\":3,\"c\":[{\"i\":1,\"f\":2,\"c\":[]}]},\"p\":0.25}"s,
+       "[2147483648,-2147483648,-9223372036854775808,18446744073709551615,true,false,null,{},[]]"s,
+       "[\"a\\\"b\\\\c/\\n\\t\\u0001\",\"a\\u0000b\",\"\xff\xc3\xa9\"]"s, NestedArrays(1024)}) {
+    EXPECT_EQ(ToJsonText(ParseJson(text)), text) << text.substr(0, 80);
+  }
 }
 
-TEST(JsonDocument, EndsTheTextAtItsFirstNulByte) {
-  EXPECT_FALSE(IsRefused(std::string("[1]\0garbage", 11).c_str()));
-  EXPECT_TRUE(IsRefused(std::string("[1\0]", 4).c_str()));
+TEST(ToJsonText, WritesDoublesShortWithAPointAndAtMostSixteenPlaces) {
+  EXPECT_EQ(ToJsonText(JsonValue(1.0)), "1.0");
+  EXPECT_EQ(ToJsonText(JsonValue(0.1 + 0.2)), "0.3");
+  EXPECT_EQ(ToJsonText(JsonValue(1e-20)), "0.0");
+  EXPECT_EQ(ToJsonText(JsonValue(0.12345678901234567)), "0.1234567890123456");
 }
 
-TEST(JsonDocument, AFailedParseReplacesTheRootWithNull) {
-  JsonDocumentPtr document = CreateJsonDocument();
-  const JsonValue* first = document->Parse("{\"a\":[1,2,3]}");
-  ASSERT_EQ(GetType(*first), JsonType::Object);
-  const JsonValue* second = document->Parse("{\"a\":");
-  EXPECT_EQ(second, first);
-  EXPECT_TRUE(document->HasParseError());
-  EXPECT_EQ(GetType(*second), JsonType::Null);
-}
-
-TEST(JsonDocument, ASuccessfulParseClearsTheParseError) {
-  JsonDocumentPtr document = CreateJsonDocument();
-  document->Parse("[");
-  ASSERT_TRUE(document->HasParseError());
-  const JsonValue* root = document->Parse("[7]");
-  EXPECT_FALSE(document->HasParseError());
-  EXPECT_EQ(ToJsonText(*root), "[7]");
-}
-
-TEST(JsonDocument, ItsValuesOutliveIt) {
-  JsonDocumentPtr document = CreateJsonDocument();
-  JsonValue taken = std::move(*document->Parse("{\"name\":\"a text long enough for the heap\"}"));
-  document.reset();
-  EXPECT_EQ(GetString(FindMember(taken, "name")), "a text long enough for the heap");
-}
-
-TEST(JsonDocument, Accepts1024LevelsOfNesting) {
-  EXPECT_FALSE(IsRefused(NestedArrays(1024)));
-  EXPECT_FALSE(IsRefused(NestedObjects(1024)));
-  EXPECT_FALSE(IsRefused("{\"a\":" + NestedArrays(1023) + "}"));
-}
-
-TEST(JsonDocument, Refuses1025LevelsOfNesting) {
-  EXPECT_TRUE(IsRefused(NestedArrays(1025)));
-  EXPECT_TRUE(IsRefused(NestedObjects(1025)));
-  EXPECT_TRUE(IsRefused("{\"a\":" + NestedArrays(1024) + "}"));
-}
-
-TEST(JsonDocument, CountsTheNestingOfEachBranchOnItsOwn) {
-  const std::string branch = NestedArrays(1023);
-  EXPECT_FALSE(IsRefused("[" + branch + "," + branch + "," + branch + "]"));
-}
-
-TEST(JsonDocument, DoesNotCountBracketsInsideStrings) {
-  EXPECT_FALSE(IsRefused("[\"" + std::string(2000, '[') + "\\\"" + std::string(2000, '{') + "\"]"));
-}
-
-TEST(JsonDocument, RefusesAMillionLevelsOfNestingWithoutCrashing) {
-  EXPECT_TRUE(IsRefused(NestedArrays(1000000)));
-  EXPECT_TRUE(IsRefused(std::string(1000000, '[')));
-  std::string objects;
-  for (int level = 0; level < 1000000; ++level) objects += "{\"\":";
-  EXPECT_TRUE(IsRefused(objects));
-}
-
-TEST(JsonDocument, IsDestroyedAsAWholeByItsOwner) {
-  JsonDocumentPtr document = CreateJsonDocument();
-  document->Parse(NestedObjects(1024).c_str());
-  DestroyJsonDocument(document.release());
-  DestroyJsonDocument(nullptr);
+TEST(ErrorReport, WritesTheLayersMisuseOnlyWhenAHandlerAnswersItsCode) {
+  JsonValue value(1), integer(5), text("s");
+  const JsonReference missing;
+  EXPECT_EQ(OutputOf([] { GetInt(JsonValue("s")); }), "");
+  const std::pair<std::function<void()>, const char*> cases[] = {
+      {[] { GetInt(JsonValue("s")); }, "604 ,string is not an int . 4570002"},
+      {[] { GetDouble(ParseJson("9223372036854775808")); },
+       "625 ,number is not a double or large integer . 4570003"},
+      {[] { GetString(JsonValue(5)); }, "679 ,number is not a string . 4570004"},
+      {[] { GetArraySize(MakeJsonObject()); }, "724 ,object is not an array . 4570005"},
+      {[] { GetArrayElement(ParseJson("true"), 0); }, "848 ,true is not an array . 4570005"},
+      {[] { GetArrayElement(ParseJson("[1,2,3]"), 3); }, "850 ,index 3 out of range for array . 4570007"},
+      {[] { FindMember(JsonValue(5), "a"); }, "870 ,number is not an object . 4570006"},
+      {[&] { AddMember(integer, "a", value); }, "954 ,int is not an object . 4570006"},
+      {[&] { AppendJsonArrayElement(text, value); }, "890 ,string is not an array . 4570005"},
+      {[&] { GetArrayElement(missing, 0); }, "83 ,reference is null . 68"},
+      {[&] { GetType(missing); }, ""}};
+  RegisterErrorRange(0, kJsonErrorRangeFirstCode + kJsonErrorRangeCount, &Answer, nullptr);
+  for (const auto& [misuse, report] : cases) {
+    EXPECT_EQ(OutputOf(misuse), *report ? "File: JSON_JsonDocument ,Line: "s + report : "");
+  }
+  UnregisterErrorRange(0);
+  RegisterErrorRange(kJsonErrorRangeFirstCode, kJsonErrorRangeCount, &Answer, const_cast<char*>("T"));
+  EXPECT_EQ(OutputOf([] { GetInt(JsonValue("s")); }),
+            "File: JSON_JsonDocument ,Line: 604 ,string is not an int . T");
+  RegisterErrorRange(kJsonErrorRangeFirstCode, kJsonErrorRangeCount, nullptr, nullptr);
 }
 
 }  // namespace
