@@ -1,97 +1,94 @@
+// The file, folder-search, clock and text utilities.
 #include "support/files/files.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "platform/env.h"
+#include "support/files/folder_search.h"
+#include "support/files/text.h"
 #include "testing/temp_folder.h"
-#include "testing/forwarding_env.h"
 
 namespace cmdpredict {
 namespace {
 
-void WriteFile(const std::string& path, const std::string& contents) {
-  std::ofstream(path, std::ios::binary) << contents;
-}
+using namespace std::string_literals;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-TEST(FileExists, FindsFilesAndFolders) {
+TEST(Files, CreateOneFolderLevelAndCopyFilesOver) {
   TempFolder folder;
-  WriteFile(folder.File("f"), "x");
-  EXPECT_EQ(FileExists(folder.File("f")), 0);
-  EXPECT_EQ(FileExists(folder.Path()), 0);
-}
-
-TEST(FileExists, GivesTheSystemsErrorNumberForAMissingPath) {
-  TempFolder folder;
-  EXPECT_EQ(FileExists(folder.File("missing")), ENOENT);
-}
-
-TEST(CreateFolder, CreatesOneLevel) {
-  TempFolder folder;
-  EXPECT_EQ(CreateFolder(folder.File("sub")), 0);
-  EXPECT_TRUE(std::filesystem::is_directory(folder.File("sub")));
-}
-
-TEST(CreateFolder, FailsForAFolderThatExists) {
-  TempFolder folder;
-  EXPECT_EQ(CreateFolder(folder.Path()), 1);
-}
-
-TEST(CreateFolder, FailsWithoutTheParent) {
-  TempFolder folder;
+  const std::string sub = folder.File("sub"), source = folder.File("source"),
+                    target = folder.File("sub/target");
+  EXPECT_EQ(FileExists(sub), ENOENT);
+  EXPECT_EQ(CreateFolder(sub), 0);
+  EXPECT_EQ(CreateFolder(sub), 1);
   EXPECT_EQ(CreateFolder(folder.File("missing/sub")), 1);
-  EXPECT_FALSE(std::filesystem::exists(folder.File("missing")));
-}
-
-TEST(CopyFileOver, ReplacesAnExistingTarget) {
-  TempFolder folder;
-  WriteFile(folder.File("source"), "new");
-  WriteFile(folder.File("target"), "the old and longer contents");
+  std::ofstream(source) << "new";
+  std::ofstream(target) << "the old and longer contents";
   int copied = 7;
-  EXPECT_EQ(CopyFileOver(folder.File("source"), folder.File("target"), &copied), 0);
+  EXPECT_EQ(CopyFileOver(source, target, &copied), 0);
   EXPECT_EQ(copied, 1);
-  EXPECT_EQ(ReadFile(folder.File("target")), "new");
-}
-
-TEST(CopyFileOver, FailsWithTheFlagClearedForAMissingSource) {
-  TempFolder folder;
-  int copied = 7;
-  EXPECT_EQ(CopyFileOver(folder.File("missing"), folder.File("target"), &copied), 1);
+  EXPECT_EQ(std::filesystem::file_size(target), 3U);
+  EXPECT_EQ(CopyFileOver(folder.File("missing"), target, &copied), 1);
   EXPECT_EQ(copied, 0);
-  EXPECT_FALSE(std::filesystem::exists(folder.File("target")));
+  EXPECT_EQ(CopyFileOver(source, target, nullptr), 1);
+  EXPECT_NEAR(CurrentTimeSeconds(), std::time(nullptr), 1);
 }
 
-TEST(CopyFileOver, FailsWithoutAFlag) {
+TEST(FolderSearch, NumbersSearchesAndNamesEachRegularFileOnce) {
   TempFolder folder;
-  WriteFile(folder.File("source"), "x");
-  EXPECT_EQ(CopyFileOver(folder.File("source"), folder.File("target"), nullptr), 1);
-  EXPECT_FALSE(std::filesystem::exists(folder.File("target")));
+  for (const char* name : {"a.ContextTree", "b", "c"}) std::ofstream(folder.File(name)) << "x";
+  const std::string sub = folder.File("sub");
+  std::filesystem::create_directories(sub + "/one");
+  std::filesystem::create_directory_symlink(sub + "/one", sub + "/link to one");
+  std::filesystem::create_symlink(sub + "/nowhere", sub + "/dangling link");
+  std::int32_t first = -1, second = -1, third = -1;
+  EXPECT_EQ(OpenFolderSearch(folder.Path().c_str(), &first), 0);
+  EXPECT_EQ(OpenFolderSearch(folder.File("missing").c_str(), &third), 1);
+  EXPECT_EQ(OpenFolderSearch(nullptr, &third), 1);
+  EXPECT_EQ(OpenFolderSearch(folder.Path().c_str(), &second), 0);
+  EXPECT_EQ(OpenFolderSearch(sub.c_str(), &third), 0);
+  EXPECT_EQ(second, first + 1);
+  FolderEntry entry;
+  EXPECT_EQ(NextFolderFile(third, &entry), 1);  // sub-folders and links only
+  EXPECT_EQ(NextFolderFile(second, &entry), 0);
+  CloseFolderSearch(&entry);
+  EXPECT_EQ(NextFolderFile(second, &entry), 1);
+  std::vector<std::string> names;
+  for (int call = 0; call < 4 && NextFolderFile(first, &entry) == 0; ++call) names.push_back(entry.fileName);
+  EXPECT_THAT(names, ::testing::UnorderedElementsAre("a.ContextTree", "b", "c"));
+  EXPECT_EQ(entry.searchId, first);
+  CloseFolderSearch(&entry);
+  EXPECT_EQ(NextFolderFile(first, nullptr), 1);
+  EXPECT_EQ(NextFolderFile(0, &entry), 1);
+  EXPECT_EQ(entry.searchId, 0);
 }
 
-
-TEST(CurrentTimeSeconds, ReadsTheCalendarClock) {
-  const std::int64_t before = static_cast<std::int64_t>(std::time(nullptr));
-  const std::int64_t now = CurrentTimeSeconds();
-  const std::int64_t after = static_cast<std::int64_t>(std::time(nullptr));
-  EXPECT_GE(now, before);
-  EXPECT_LE(now, after);
-}
-
-TEST(CurrentTimeSeconds, KeepsAllSixtyFourBitsOfTheClock) {
-  FixedClockEnv env(0x123456789ALL);
-  ScopedEnv scoped(env);
-  EXPECT_EQ(CurrentTimeSeconds(), 0x123456789ALL);
+TEST(Text, FormatsComparesSuffixesAndSplits) {
+  const std::string longText(5000, 'x');
+  EXPECT_EQ(FormatText("%s_%d%s", "E1.ContextTree", -5, ".backup"), "E1.ContextTree_-5.backup");
+  EXPECT_EQ(FormatText("<%s>", longText.c_str()), "<" + longText + ">");
+  EXPECT_TRUE(EndsWith("E1.ContextTree", ".ContextTree") && EndsWith("", "") && EndsWith("a\0b"s, "\0b"s));
+  EXPECT_FALSE(EndsWith("E1.contexttree", ".ContextTree") || EndsWith("Tree", ".ContextTree"));
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"a,,b", {"old", "a", "", "b"}}, {"a,b,", {"old", "a", "b"}},
+      {",a", {"old", "", "a"}},        {"", {"old"}},
+      {"1.2,3", {"old", "1.2", "3"}},  {"a,b\0,c"s, {"old", "a", "b"}}};
+  for (const auto& [text, pieces] : cases) {
+    std::vector<std::string> list{"old"};
+    EXPECT_EQ(SplitText(text, ",.", list), static_cast<int>(pieces.size())) << text;
+    EXPECT_EQ(list, pieces) << text;
+  }
+  std::vector<std::string> list{"old"};
+  EXPECT_EQ(SplitText("x,y", "", list), 0);
+  EXPECT_EQ(list.size(), 1U);
 }
 
 }  // namespace
