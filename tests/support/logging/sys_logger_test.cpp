@@ -11,59 +11,20 @@
 namespace cmdpredict {
 namespace {
 
-std::string Captured(void (*write)(SysLogger&)) {
-  ::testing::internal::CaptureStdout();
-  write(SysLogger::Instance());
-  return ::testing::internal::GetCapturedStdout();
-}
+using namespace std::string_literals;
 
-TEST(SysLogger, WritesTextSeparatorStringAndTerminatorWithoutALineBreak) {
-  EXPECT_EQ(Captured([](SysLogger& logger) { logger << "text" << kLogSeparator << std::string("str") << kLogTerminator; }),
-            "text ,str . ");
-}
-
-TEST(SysLogger, WritesTextGivenThroughAPointerVariable) {
-  EXPECT_EQ(Captured([](SysLogger& logger) {
-              const char* text = "pointed";
-              const char* const& reference = text;
-              logger << text << reference;
-            }),
-            "pointedpointed");
-}
-
-TEST(SysLogger, WritesEveryByteOfAString) {
-  EXPECT_EQ(Captured([](SysLogger& logger) { logger << std::string("a\0b", 3); }), std::string("a\0b", 3));
-}
-
-TEST(SysLogger, SkipsANullTextAndKeepsWriting) {
-  EXPECT_EQ(Captured([](SysLogger& logger) { logger << static_cast<const char*>(nullptr) << "after"; }), "after");
-}
-
-// Points the temporary folder, as the runtime finds it, somewhere the test can watch.
-class ScopedTemporaryFolder {
- public:
-  explicit ScopedTemporaryFolder(const std::string& path) {
-    if (const char* previous = std::getenv("TMPDIR")) m_previous = previous;
-    ::setenv("TMPDIR", path.c_str(), 1);
-  }
-  ~ScopedTemporaryFolder() {
-    if (m_previous.empty()) {
-      ::unsetenv("TMPDIR");
-    } else {
-      ::setenv("TMPDIR", m_previous.c_str(), 1);
-    }
-  }
-
- private:
-  std::string m_previous;
-};
-
-TEST(SysLogger, CreatesNoFileInTheTemporaryFolder) {
+TEST(SysLogger, WritesEachPieceOnStandardOutputWithoutALineBreakAndNoFile) {
   TempFolder folder;
-  {
-    ScopedTemporaryFolder temporary(folder.Path());
-    Captured([](SysLogger& logger) { logger << "text" << kLogSeparator << kLogTerminator; });
-  }
+  const char* const previous = std::getenv("TMPDIR");
+  const std::string saved = previous != nullptr ? previous : "";
+  ::setenv("TMPDIR", folder.Path().c_str(), 1);
+  const char* text = "pointed";
+  const char* const& reference = text;
+  ::testing::internal::CaptureStdout();
+  SysLogger::Instance() << "text" << kLogSeparator << "a\0b"s << kLogTerminator << reference
+                        << static_cast<const char*>(nullptr) << text;
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "text ,a\0b . pointedpointed"s);
+  previous != nullptr ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
   EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 }
 
