@@ -1,80 +1,50 @@
+// The platform's UTF-8 and UTF-16 conversions and its UTF-16 string class.
 #include "platform/unicode.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "cmdpredict/bstr.h"
 
 namespace cmdpredict {
 namespace {
 
-void ExpectBadConversion(const std::string& utf8) {
-  try {
-    Utf8ToWide(utf8);
-    FAIL() << "accepted invalid UTF-8";
-  } catch (const std::range_error& error) {
-    EXPECT_STREQ(error.what(), "bad conversion");
+TEST(Utf8ToWide, ConvertsStrictly) {
+  EXPECT_EQ(Utf8ToWide("E1\xC3\x89\xE4\xB8\xAD\xEF\xBF\xBF"), u"E1\u00C9\u4E2D\uFFFF");
+  EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"), (WString{0xD83D, 0xDE00, 0xDBFF, 0xDFFF}));
+  EXPECT_EQ(Utf8ToWide("\xEF\xBB\xBF"), u"\uFEFF");  // a byte-order mark is kept
+  for (const char* utf8 :
+       {"\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF",          // overlong
+        "\xED\xA0\x80", "\xED\xBF\xBF",                                      // encoded surrogates
+        "\xF4\x90\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80",      // above U+10FFFF
+        "a\xC3", "\xE4\xB8", "\xF0\x9F\x98", "\x80", "\xC3\x28", "\xFF"}) {  // truncated, stray
+    EXPECT_THAT([utf8] { Utf8ToWide(utf8); },
+                ::testing::ThrowsMessage<std::range_error>(::testing::StrEq("bad conversion")))
+        << ::testing::PrintToString(std::string(utf8));
   }
 }
 
-TEST(Utf8ToWide, ConvertsAsciiAndMultiByteCharacters) {
-  EXPECT_EQ(Utf8ToWide("E1"), u"E1");
-  EXPECT_EQ(Utf8ToWide(""), u"");
-  EXPECT_EQ(Utf8ToWide("\xC3\x89" "dition"), u"\u00C9dition");
-  EXPECT_EQ(Utf8ToWide("\xE4\xB8\xAD\xE6\x96\x87"), u"\u4E2D\u6587");
-  EXPECT_EQ(Utf8ToWide("\xEF\xBF\xBF"), u"\uFFFF");
+TEST(WideToUtf8Path, EncodesEachUnitAsOneCodePointLoneSurrogatesIncluded) {
+  EXPECT_EQ(WideToUtf8Path(u"E1\u00C9\u4E2D"), "E1\xC3\x89\xE4\xB8\xAD");
+  EXPECT_EQ(WideToUtf8Path(WString{u'a', 0xD800, 0xD83D, 0xDE00, 0xDFFF}),
+            "a\xED\xA0\x80\xED\xA0\xBD\xED\xB8\x80\xED\xBF\xBF");
 }
 
-TEST(Utf8ToWide, WritesCodePointsAboveTheBasicPlaneAsSurrogatePairs) {
-  const WString wide = Utf8ToWide("\xF0\x9F\x98\x80");  // U+1F600
-  ASSERT_EQ(wide.size(), 2U);
-  EXPECT_EQ(wide[0], 0xD83D);
-  EXPECT_EQ(wide[1], 0xDE00);
-  EXPECT_EQ(Utf8ToWide("\xF4\x8F\xBF\xBF"), (WString{0xDBFF, 0xDFFF}));  // U+10FFFF
-}
-
-TEST(Utf8ToWide, KeepsAByteOrderMark) {
-  EXPECT_EQ(Utf8ToWide("\xEF\xBB\xBF" "a"), u"\uFEFFa");
-}
-
-TEST(Utf8ToWide, RejectsOverlongForms) {
-  ExpectBadConversion("\xC0\xAF");
-  ExpectBadConversion("\xC1\xBF");
-  ExpectBadConversion("\xE0\x80\xAF");
-  ExpectBadConversion("\xF0\x80\x80\xAF");
-}
-
-TEST(Utf8ToWide, RejectsEncodedSurrogates) {
-  ExpectBadConversion("\xED\xA0\x80");  // U+D800
-  ExpectBadConversion("\xED\xBF\xBF");  // U+DFFF
-}
-
-TEST(Utf8ToWide, RejectsCodePointsAboveTheUnicodeRange) {
-  ExpectBadConversion("\xF4\x90\x80\x80");  // U+110000
-  ExpectBadConversion("\xF7\xBF\xBF\xBF");
-  ExpectBadConversion("\xF8\x88\x80\x80\x80");
-}
-
-TEST(Utf8ToWide, RejectsTruncatedAndStraySequences) {
-  ExpectBadConversion("a\xC3");
-  ExpectBadConversion("\xE4\xB8");
-  ExpectBadConversion("\xF0\x9F\x98");
-  ExpectBadConversion("\x80");
-  ExpectBadConversion("\xC3\x28");
-  ExpectBadConversion("\xFF");
-}
-
-TEST(WideToUtf8Path, EncodesEachUnitAsOneCodePoint) {
-  EXPECT_EQ(WideToUtf8Path(u"E1"), "E1");
-  EXPECT_EQ(WideToUtf8Path(u"\u00C9"), "\xC3\x89");
-  EXPECT_EQ(WideToUtf8Path(u"\u4E2D"), "\xE4\xB8\xAD");
-  // A surrogate pair is not combined: each half becomes its own three-byte sequence.
-  EXPECT_EQ(WideToUtf8Path(WString{0xD83D, 0xDE00}), "\xED\xA0\xBD\xED\xB8\x80");
-}
-
-TEST(WideToUtf8Path, EncodesLoneSurrogateUnits) {
-  EXPECT_EQ(WideToUtf8Path(WString{u'a', 0xD800}), "a\xED\xA0\x80");
-  EXPECT_EQ(WideToUtf8Path(WString{0xDFFF}), "\xED\xBF\xBF");
+TEST(BstrStandIn, KeepsNullApartFromEmptySharesCopiesAndOrdersByCodeUnits) {
+  const _bstr_t null, empty(u""), original(u"Drill"), copy = original;
+  EXPECT_TRUE(!null && static_cast<const WChar*>(null) == nullptr);
+  EXPECT_FALSE(!empty || static_cast<const WChar*>(empty) == nullptr || empty.length() != 0U);
+  EXPECT_EQ(static_cast<const WChar*>(copy), static_cast<const WChar*>(original));
+  std::map<_bstr_t, int> lists{
+      {u"ab", 2}, {u"a", 1}, {u"B", 0}, {WString{0xD83D, 0xDE00}, 4}, {u"\uFFFF", 3}};
+  std::vector<int> order;
+  for (const auto& [key, value] : lists) order.push_back(value);
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 4, 3}));
 }
 
 }  // namespace
