@@ -1,25 +1,20 @@
-#include "cmdpredict/prediction_command_manager.h"
-
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
-#include <utility>
-#include <vector>
+#include <tuple>
 
 #include "manager/manager_test_support.h"
-#include "testing/recording_env.h"
 #include "platform/env.h"
+#include "platform/unicode.h"
+#include "testing/recording_env.h"
+#include "testing/temp_folder.h"
 
 namespace cmdpredict {
 namespace {
 
-using Ranked = std::vector<std::pair<LONG, double>>;
-
-// --- Options -------------------------------------------------------------------------------------------
-
-TEST(PredictionCommandManagerOptions, NewManagerHasTheDefaults) {
-  const CPredictionCommandManager manager;
+TEST(PredictionCommandManager, StartsWithTheDefaultsAndLowersOnlyTooLongAHistory) {
+  CPredictionCommandManager manager;
   EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), 1);
   EXPECT_EQ(manager.GetMaxNumCommandsUsedForPrediction(), 10);
   EXPECT_EQ(manager.GetNumberOfPredictionCommands(), 10);
@@ -27,248 +22,147 @@ TEST(PredictionCommandManagerOptions, NewManagerHasTheDefaults) {
   EXPECT_TRUE(manager.GetAddToPredictionModel());
   EXPECT_FALSE(manager.GetAutoStartTopPrediction());
   EXPECT_EQ(manager.GetLastCommandInfoId(), 0U);
-}
-
-TEST(PredictionCommandManagerOptions, LowersTheHistoryLengthToTheMaximum) {
-  CPredictionCommandManager manager;
   EXPECT_EQ(manager.SetNumCommandsUsedForPrediction(25), 10);
-  EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), 10);
-}
-
-TEST(PredictionCommandManagerOptions, StoresAHistoryLengthOfZeroOrLessUnchanged) {
-  CPredictionCommandManager manager;
   EXPECT_EQ(manager.SetNumCommandsUsedForPrediction(-3), -3);
-  EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), -3);
-  EXPECT_EQ(manager.SetNumCommandsUsedForPrediction(0), 0);
-}
-
-TEST(PredictionCommandManagerOptions, ChangingTheMaximumLeavesTheHistoryLengthAlone) {
-  CPredictionCommandManager manager;
-  manager.SetNumCommandsUsedForPrediction(8);
+  EXPECT_EQ(manager.SetNumCommandsUsedForPrediction(8), 8);
   manager.SetMaxNumCommandsUsedForPrediction(3);
   EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), 8);
-  EXPECT_EQ(manager.GetMaxNumCommandsUsedForPrediction(), 3);
-  manager.SetMaxNumCommandsUsedForPrediction(20);
-  EXPECT_EQ(manager.SetNumCommandsUsedForPrediction(15), 15);
 }
 
-TEST(PredictionCommandManagerOptions, StoresTheOtherOptionsWithoutChecking) {
-  CPredictionCommandManager manager;
-  manager.SetMinimumNumberOfCommandsToAddToPredictionModel(-5);
-  manager.SetNumberOfPredictionCommands(-2);
-  manager.SetAddToPredictionModel(false);
-  manager.SetLastCommandInfoId(0xFFFFFFFFU);
-  EXPECT_EQ(manager.GetMinimumNumberOfCommandsToAddToPredictionModel(), -5);
-  EXPECT_EQ(manager.GetNumberOfPredictionCommands(), -2);
-  EXPECT_FALSE(manager.GetAddToPredictionModel());
-  EXPECT_EQ(manager.GetLastCommandInfoId(), 0xFFFFFFFFU);
+TEST(PredictionCommandManager, InitializeChecksTheHistoryLengthAgainstTheMaximumInForceBeforeTheCall) {
+  // (maximum of an earlier Initialize or 0 for none, length and maximum given, length and maximum kept)
+  for (const auto& [earlier, length, maximum, lengthKept, maximumKept] :
+       {std::tuple{0, 5, 20, 5, 20}, std::tuple{0, 15, 20, 10, 20}, std::tuple{0, 15, 5, 10, 5},
+        std::tuple{20, 15, 5, 15, 5}}) {
+    SCOPED_TRACE(::testing::Message() << earlier << ": " << length << ", " << maximum);
+    CPredictionCommandManager manager;
+    if (earlier != 0) manager.Initialize(u"", nullptr, 1, earlier);
+    EXPECT_EQ(manager.Initialize(u"", nullptr, length, maximum), S_OK);
+    EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), lengthKept);
+    EXPECT_EQ(manager.GetMaxNumCommandsUsedForPrediction(), maximumKept);
+  }
 }
 
-TEST(PredictionCommandManagerOptions, UpdateOptionsChangesNothing) {
-  CPredictionCommandManager manager;
-  manager.SetNumCommandsUsedForPrediction(4);
-  manager.UpdateOptions();
-  EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), 4);
-  EXPECT_EQ(manager.GetMaxNumCommandsUsedForPrediction(), 10);
-  EXPECT_EQ(manager.GetNumberOfPredictionCommands(), 10);
-}
-
-// --- Initialize ----------------------------------------------------------------------------------------
-
-struct HistoryOptions {
-  int numberGiven;
-  int maximumGiven;
-  int numberStored;
-  int maximumStored;
-};
-
-void PrintTo(const HistoryOptions& options, std::ostream* out) {
-  *out << options.numberGiven << "," << options.maximumGiven << " -> " << options.numberStored << ","
-       << options.maximumStored;
-}
-
-class InitializeStoresTheHistoryOptions : public ::testing::TestWithParam<HistoryOptions> {};
-
-TEST_P(InitializeStoresTheHistoryOptions, CheckingTheLengthAgainstTheMaximumInForceBeforeTheCall) {
-  CPredictionCommandManager manager;
-  EXPECT_EQ(manager.Initialize(u"", nullptr, GetParam().numberGiven, GetParam().maximumGiven), S_OK);
-  EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), GetParam().numberStored);
-  EXPECT_EQ(manager.GetMaxNumCommandsUsedForPrediction(), GetParam().maximumStored);
-}
-
-INSTANTIATE_TEST_SUITE_P(OnANewManager, InitializeStoresTheHistoryOptions,
-                         ::testing::Values(HistoryOptions{5, 20, 5, 20}, HistoryOptions{15, 20, 10, 20},
-                                           HistoryOptions{15, 5, 10, 5}, HistoryOptions{-4, 3, -4, 3}));
-
-TEST(PredictionCommandManagerInitialize, ChecksTheLengthAgainstTheMaximumOfAnEarlierCall) {
-  CPredictionCommandManager manager;
-  manager.Initialize(u"", nullptr, 1, 20);
-  manager.Initialize(u"", nullptr, 15, 5);
-  EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), 15);
-  EXPECT_EQ(manager.GetMaxNumCommandsUsedForPrediction(), 5);
-}
-
-TEST(PredictionCommandManagerInitialize, LearnsNothingBeforeInitialize) {
+TEST(PredictionCommandManager, LearnsOnlyOnceInitializedTouchesNoFileWithoutAFolderAndForgetsOnReinitializing) {
+  RecordingEnv env;
+  const ScopedEnv scoped(env);
   CPredictionCommandManager manager;
   EXPECT_EQ(manager.BeforeCommandRun(5, nullptr, "E", 0, 0), S_FALSE);
-  EXPECT_TRUE(LatestCommands(manager, u"E").empty());
-  EXPECT_FALSE(manager.NewPredictionsAvailable(u"E"));
-}
-
-TEST(PredictionCommandManagerInitialize, WithoutAFolderKeepsModelsInMemoryAndTouchesNoFile) {
-  RecordingEnv env;
-  const ScopedEnv scoped(env);
-  CPredictionCommandManager manager;
   EXPECT_EQ(manager.Initialize(nullptr, nullptr, 1, 10), S_OK);
   EXPECT_EQ(manager.BeforeCommandRun(5, nullptr, "E", 0, 0), S_OK);
-  EXPECT_EQ(manager.GetPredictionCommandID(u"E", 0), 5);
   EXPECT_EQ(manager.BeforeQuit(), S_OK);
-  EXPECT_TRUE(env.calls.empty());
-}
-
-TEST(PredictionCommandManagerInitialize, ASecondInitializeForgetsTheModelsLearnt) {
-  CPredictionCommandManager manager;
-  manager.Initialize(u"", nullptr, 1, 10);
-  RunCommands(manager, "E", {5, 7});
-  manager.Initialize(u"", nullptr, 1, 10);
+  manager.Initialize(nullptr, nullptr, 1, 10);  // a new model manager: the models learnt are forgotten
   EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 0);
-  EXPECT_EQ(LatestCommands(manager, u"E"), (std::vector<int>{5, 7}));  // the manager's own lists stay
-}
-
-// --- Calls that do little ----------------------------------------------------------------------------
-
-class PredictionCommandManagerCalls : public InMemoryManager {};
-
-TEST_F(PredictionCommandManagerCalls, AfterCommandRunAnswersZeroAndChangesNothing) {
-  RunCommands(manager, "E", {5});
-  EXPECT_EQ(manager.AfterCommandRun(5), S_OK);
-  EXPECT_EQ(manager.AfterCommandRun(-1), S_OK);
-  EXPECT_EQ(LatestCommands(manager, u"E"), std::vector<int>{5});
-  EXPECT_EQ(Positions(manager, "E"), (Ranked{{5, 1.0}}));
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 5);
-}
-
-TEST(PredictionCommandManagerQuit, DoesNothingBeforeInitialize) {
-  RecordingEnv env;
-  const ScopedEnv scoped(env);
-  CPredictionCommandManager manager;
-  manager.SavePredictionModels();
-  EXPECT_EQ(manager.BeforeQuit(), S_OK);
   EXPECT_TRUE(env.calls.empty());
 }
 
-class PredictionCommandManagerSaving : public ::testing::Test {
- protected:
-  std::string ModelFile(const std::string& environment) const {
-    return folder.File("ModelPrediction") + kPathSeparator + environment + ".ContextTree";
-  }
-  bool Exists(const std::string& path) const { return SystemEnv().Access(path) == 0; }
+TEST(PredictionCommandManagerCopies, ShareTheModelAndThePositionsButNotTheListsAndOutliveTheOriginal) {
+  auto manager = std::make_unique<CPredictionCommandManager>();
+  manager->Initialize(u"", nullptr, 0, 10);
+  RunCommands(*manager, "E", {5, 7});
+  CPredictionCommandManager copy(*manager);
+  // Tied, 7 ranks before 5 (the greater text first) until the copy learns 5 again.
+  EXPECT_EQ(RunCommands(copy, "E", {5}), std::vector<LONG>{S_OK});
+  EXPECT_EQ(LatestCommands(*manager, u"E"), (CommandList{5, 7}));
+  EXPECT_EQ(Commands(*manager, u"E", 2), (CommandList{5, 7}));
+  CPredictionCommandManager assigned;
+  assigned = *manager;
+  manager.reset();
+  EXPECT_EQ(RunCommands(assigned, "E", {8}), std::vector<LONG>{S_OK});
+  EXPECT_EQ(copy.RemoveTrainingSequenceCommand(u"E"), 8);
+  EXPECT_EQ(copy.RemoveTrainingSequenceCommand(u"E"), 5);
+}
 
+// --- The ranked positions ------------------------------------------------------------------------
+
+using ::testing::DoubleEq;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
+using Records = std::vector<PredictionCommandManagerPredictionData>;
+
+// A model folder in which the environment "E" has learnt 5, 7, 5, 9, 5, 7, 5, 9, 5, 7 (so it
+// predicts 5, 7 and 9 with 0.5, 0.3 and 0.2 for an empty history), and a new manager on it.
+class Predictions : public ::testing::Test {
+ protected:
+  Predictions() {
+    CPredictionCommandManager trainer;
+    trainer.Initialize(u"", appDataFolder.c_str(), 1, 10);
+    RunCommands(trainer, "E", {5, 7, 5, 9, 5, 7, 5, 9, 5, 7});
+    trainer.BeforeQuit();
+    manager.Initialize(u"", appDataFolder.c_str(), 1, 10);
+  }
+  // Reads the positions 0 to 2 of E the way that clears their flags; true for each that was flagged.
+  std::vector<bool> TakeUpdatedFlags() {
+    std::vector<bool> flags;
+    for (int index = 0, command = 0; index < 3; ++index)
+      flags.push_back(manager.GetPredictionCommandIDIfUpdated(u"E", index, command));
+    return flags;
+  }
+  Records Read(const char* environment) {
+    Records records;
+    EXPECT_TRUE(manager.GetPredictionCommandIDs(environment, records));
+    return records;
+  }
   TempFolder folder;
-  const WString appDataFolder = Utf8ToWide(folder.Path() + kPathSeparator);
+  // With a trailing separator, so that the model folder lies inside the temporary folder.
+  const WString appDataFolder = Utf8ToWide(folder.File(""));
+  CPredictionCommandManager manager;
 };
 
-TEST_F(PredictionCommandManagerSaving, BeforeQuitSavesEveryLoadedModelAndLeavesTheManagerUsable) {
-  CPredictionCommandManager manager;
-  manager.Initialize(u"", appDataFolder.c_str(), 1, 10);
-  RunCommands(manager, "E1", {5});
-  RunCommands(manager, "E2", {7});
-  EXPECT_EQ(manager.BeforeQuit(), S_OK);
-  EXPECT_TRUE(Exists(ModelFile("E1")));
-  EXPECT_TRUE(Exists(ModelFile("E2")));
-  EXPECT_EQ(RunCommands(manager, "E1", {9}), std::vector<LONG>{S_OK});
-}
-
-TEST_F(PredictionCommandManagerSaving, SavePredictionModelsSavesToo) {
-  CPredictionCommandManager manager;
-  manager.Initialize(u"", appDataFolder.c_str(), 1, 10);
-  RunCommands(manager, "E1", {5});
-  manager.SavePredictionModels();
-  EXPECT_TRUE(Exists(ModelFile("E1")));
-}
-
-TEST_F(PredictionCommandManagerSaving, DestroyingTheManagerSavesNothing) {
-  {
-    CPredictionCommandManager manager;
-    manager.Initialize(u"", appDataFolder.c_str(), 1, 10);
-    RunCommands(manager, "E1", {5});
-  }
-  EXPECT_TRUE(Exists(folder.File("ModelPrediction")));
-  EXPECT_FALSE(Exists(ModelFile("E1")));
-}
-
-TEST_F(PredictionCommandManagerSaving, ANewManagerPredictsWhatTheLastOneSaved) {
-  CPredictionCommandManager first;
-  first.Initialize(u"", appDataFolder.c_str(), 1, 10);
-  RunCommands(first, "E1", {5, 7, 5});
-  first.BeforeQuit();
-
-  CPredictionCommandManager second;
-  second.Initialize(u"", appDataFolder.c_str(), 1, 10);
-  const Ranked positions = Positions(second, "E1");
-  ASSERT_EQ(positions.size(), 2U);
-  EXPECT_EQ(positions[0].first, 5);
-  EXPECT_DOUBLE_EQ(positions[0].second, 2.0 / 3.0);
-  EXPECT_EQ(positions[1].first, 7);
-}
-
-// --- Copies --------------------------------------------------------------------------------------------
-
-class PredictionCommandManagerCopies : public InMemoryManager {};
-
-TEST_F(PredictionCommandManagerCopies, ACopyTrainsTheModelThatTheOriginalPredictsFrom) {
-  RunCommands(manager, "E", {5});
-  CPredictionCommandManager copy(manager);
-  EXPECT_EQ(RunCommands(copy, "E", {7}), std::vector<LONG>{S_OK});
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 7);
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 5);
-}
-
-TEST_F(PredictionCommandManagerCopies, ACopyReadsThePositionsThatTheOriginalRefreshes) {
+TEST_F(Predictions, FillsFlaggedPositionsAtTheFirstRefreshAndUpdatesThemInPlace) {
+  // E was never used: reading it loads its model and refreshes it.
+  EXPECT_THAT(Read("E"), ElementsAre(FieldsAre(5, DoubleEq(0.5), false), FieldsAre(7, DoubleEq(0.3), false),
+                                     FieldsAre(9, DoubleEq(0.2), false)));
+  EXPECT_TRUE(manager.NewPredictionsAvailable(u"E"));
+  int command = -1;
+  EXPECT_TRUE(manager.GetPredictionCommandIDIfUpdated(u"E", 0, command));
+  EXPECT_EQ(command, 5);
+  EXPECT_FALSE(manager.GetPredictionCommandIDIfUpdated(u"E", 0, command));
+  EXPECT_EQ(command, 0);
+  EXPECT_EQ(manager.GetPredictionCommandID(u"E", 0), 5);
+  EXPECT_EQ(TakeUpdatedFlags(), (std::vector<bool>{false, true, true}));
+  // Shown one position deep, 8, 5, 8, 5, 8, 5, 8 leave the model counting 5 eight times, 8 four.
   manager.SetNumCommandsUsedForPrediction(0);
-  RunCommands(manager, "E", {5, 7});
-  const CPredictionCommandManager copy(manager);
-  ASSERT_EQ(Commands(copy, u"E", 2), (std::vector<int>{7, 5}));  // tied: the greater text first
-  RunCommands(manager, "E", {5});
-  EXPECT_EQ(Commands(copy, u"E", 2), (std::vector<int>{5, 7}));
+  manager.SetNumberOfPredictionCommands(1);
+  RunCommands(manager, "E", {8, 5, 8, 5, 8, 5, 8});
+  EXPECT_EQ(Commands(manager, u"E", 4), (CommandList{5, 0, 0, 0}));  // never shorter
+  TakeUpdatedFlags();
+  manager.SetNumberOfPredictionCommands(2);
+  manager.UpdatePredictions(u"E");
+  EXPECT_THAT(Read("E"), ElementsAre(FieldsAre(5, DoubleEq(8.0 / 17.0), false),
+                                     FieldsAre(8, DoubleEq(4.0 / 17.0), false), FieldsAre(0, 0.0, false)));
+  // Position 2 held 0 already and is flagged again.
+  EXPECT_EQ(TakeUpdatedFlags(), (std::vector<bool>{false, true, true}));
 }
 
-TEST_F(PredictionCommandManagerCopies, ACopyStartsWithTheOptionsAndListsButKeepsItsListsApart) {
-  manager.SetNumberOfPredictionCommands(3);
-  RunCommands(manager, "E", {5});
-  CPredictionCommandManager copy(manager);
-  EXPECT_EQ(copy.GetNumberOfPredictionCommands(), 3);
-  EXPECT_EQ(LatestCommands(copy, u"E"), std::vector<int>{5});
-  RunCommands(copy, "E", {7});
-  EXPECT_EQ(LatestCommands(copy, u"E"), (std::vector<int>{5, 7}));
-  EXPECT_EQ(LatestCommands(manager, u"E"), std::vector<int>{5});
+TEST_F(Predictions, AppendToTheHostsVectorAndAnswerZeroOutsideTheList) {
+  Records records{{42, 1.0, true}};
+  manager.GetPredictionCommandIDs("E", records);
+  manager.GetPredictionCommandIDs("E", records);
+  ASSERT_EQ(records.size(), 7U);
+  EXPECT_THAT(records[4], FieldsAre(5, DoubleEq(0.5), false));
+  for (const auto& [environment, index] : {std::pair{u"E", -1}, std::pair{u"E", 3}, std::pair{u"Never", 0}}) {
+    int command = -1;
+    EXPECT_EQ(manager.GetPredictionCommandID(environment, index), 0) << index;
+    EXPECT_FALSE(manager.GetPredictionCommandIDIfUpdated(environment, index, command)) << index;
+    EXPECT_EQ(command, 0) << index;
+  }
+  EXPECT_FALSE(manager.NewPredictionsAvailable(u"Never"));
 }
 
-TEST_F(PredictionCommandManagerCopies, AnAssignedManagerSharesTheModelOfTheOneAssigned) {
-  CPredictionCommandManager other;
-  other.Initialize(u"", nullptr, 1, 10);
-  RunCommands(other, "E", {9});
-  other = manager;
-  RunCommands(other, "E", {7});
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 7);
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 0);
-}
-
-TEST(PredictionCommandManagerCopyOf, ACopyOfAManagerNotInitializedLearnsNothing) {
-  const CPredictionCommandManager original;
-  CPredictionCommandManager copy(original);
-  EXPECT_EQ(copy.BeforeCommandRun(5, nullptr, "E", 0, 0), S_FALSE);
-}
-
-TEST(PredictionCommandManagerCopyOf, ACopyOutlivesTheOriginal) {
-  auto original = std::make_unique<CPredictionCommandManager>();
-  original->Initialize(u"", nullptr, 1, 10);
-  RunCommands(*original, "E", {5});
-  CPredictionCommandManager copy(*original);
-  original.reset();
-  EXPECT_EQ(RunCommands(copy, "E", {7}), std::vector<LONG>{S_OK});
-  EXPECT_EQ(Commands(copy, u"E", 2), (std::vector<int>{7, 5}));
-  EXPECT_EQ(copy.RemoveTrainingSequenceCommand(u"E"), 7);
+TEST_F(Predictions, LoadFromTheLatestCommandsAndRefreshOnlyAnEnvironmentNotCurrent) {
+  manager.AddCommandToCommandsUsedForPrediction(u"E", 5);
+  EXPECT_EQ(manager.BeforeCommandRun(100, nullptr, "E", 1, 0), S_FALSE);  // not to be learnt
+  // After 5 came 7 three times and 9 twice: (0.5 + 2 x 0.6, 0.3 + 2 x 0.4, 0.2) over 3.
+  EXPECT_EQ(Commands(manager, u"E", 3), (CommandList{7, 9, 5}));
+  manager.SetNumberOfPredictionCommands(1);
+  manager.GenerateInitialPredictions(u"E");
+  EXPECT_EQ(Commands(manager, u"E", 3), (CommandList{7, 9, 5}));
+  manager.GenerateInitialPredictions(u"F");
+  ASSERT_TRUE(SystemEnv().ReplaceFile(folder.File("excluded.txt"), "7\n"));
+  manager.LoadCommandsExcludedFromTraining(Utf8ToWide(folder.File("excluded.txt")));
+  manager.GenerateInitialPredictions(u"E");
+  EXPECT_EQ(Commands(manager, u"E", 3), (CommandList{9, 5, 0}));  // chosen from the best 3
 }
 
 }  // namespace
