@@ -47,7 +47,7 @@ class ReplayTool : public ::testing::Test {
   cmdpredict::TempFolder folder;
 };
 
-TEST_F(ReplayTool, TracesEveryEventWithItsPredictions) {
+TEST_F(ReplayTool, TracesEveryEventAndSavesOneModelFilePerEnvironment) {
   const ToolRun run = Replay("--trace " + WriteLog("E,1\nE,2\n# comment\nE,1\n"));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
@@ -55,52 +55,32 @@ TEST_F(ReplayTool, TracesEveryEventWithItsPredictions) {
             "{\"line\":2,\"env\":\"E\",\"command\":2,\"result\":0,\"predictions\":[[2,0.5],[1,0.5]]}\n"
             "{\"line\":4,\"env\":\"E\",\"command\":1,\"result\":0,"
             "\"predictions\":[[2,0.7777777777777778],[1,0.2222222222222222]]}\n");
-}
-
-TEST_F(ReplayTool, SavesOneModelFilePerEnvironment) {
-  ASSERT_EQ(Replay(WriteLog("E,1\nE,2\nE,1\n")).status, 0);
   EXPECT_EQ(ReadFile(ModelFile("E.ContextTree")),
             "{\"i\":0,\"f\":0.0,\"c\":[{\"i\":1,\"f\":2.0,\"c\":[{\"i\":2,\"f\":1.0,\"c\":[{\"i\":1,\"f\":1.0,\"c\":[]}]}]},"
             "{\"i\":2,\"f\":1.0,\"c\":[{\"i\":1,\"f\":1.0,\"c\":[]}]}],\"schema\":\"concise\",\"version\":\"1.0\","
             "\"release\":\"221.0.0.0\",\"d\":100,\"encodings\":[\"\",\"1\",\"2\"]}");
 }
 
-TEST_F(ReplayTool, ContinuesFromTheModelsOfAnEarlierRun) {
+TEST_F(ReplayTool, ContinuesFromTheModelsOfAnEarlierRunAndScoresIt) {
   ASSERT_EQ(Replay(WriteLog("E,1\nE,2\n")).status, 0);
-  const ToolRun run = Replay("--trace --no-learn " + WriteLog("E,1\n"));
+  const ToolRun run = Replay("--no-learn --no-save --eval " + WriteLog("E,1\nE,2\n"));
   ASSERT_EQ(run.status, 0) << run.err;
-  // Not learnt, but predicted from the saved model: after 1 comes 2.
-  EXPECT_EQ(run.out, "{\"line\":1,\"env\":\"E\",\"command\":1,\"result\":0,\"predictions\":[[2,0.8333333333333334],"
-                     "[1,0.16666666666666666]]}\n");
+  // Nothing learnt, but predicted from the saved model: after 1 comes 2.
+  EXPECT_NE(run.out.find("events              2\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("hit rate @1         50.0%  (1)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("models written      none (--no-save)"), std::string::npos) << run.out;
 }
 
-TEST_F(ReplayTool, NoSaveWritesNoModel) {
-  ASSERT_EQ(Replay("--no-save " + WriteLog("E,1\n")).status, 0);
-  EXPECT_FALSE(std::filesystem::exists(ModelFile("E.ContextTree")));
-}
-
-TEST_F(ReplayTool, EvalPrintsASummary) {
-  const ToolRun run = Replay("--eval " + WriteLog("E,1\nE,2\nE,1\nE,2\n"));
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("events              4\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("hit rate @1         25.0%  (1)"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("models written      1 in "), std::string::npos) << run.out;
-}
-
-TEST_F(ReplayTool, RefusesAMalformedLogBeforeReplayingAnything) {
+TEST_F(ReplayTool, RefusesMalformedLogsAndBadOptionsBeforeTouchingAnything) {
   const std::string log = WriteLog("E,1\nE,two\n");
   const ToolRun run = Replay("--trace " + log);
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err.rfind(log + ":2: ", 0), 0U) << run.err;
   EXPECT_EQ(run.out, "");
-  EXPECT_FALSE(std::filesystem::exists(folder.File("app")));
-}
-
-TEST_F(ReplayTool, TreatsBadOptionsAsUsageErrors) {
-  const std::string log = WriteLog("E,1\n");
-  EXPECT_EQ(Replay("--history many " + log).status, 2);
-  EXPECT_EQ(Replay("--unknown " + log).status, 2);
-  EXPECT_EQ(Replay("").status, 2);
+  const std::string good = WriteLog("E,1\n");
+  for (const std::string& arguments : {"--history many " + good, "--unknown " + good, std::string()}) {
+    EXPECT_EQ(Replay(arguments).status, 2) << arguments;
+  }
   EXPECT_FALSE(std::filesystem::exists(folder.File("app")));
 }
 
