@@ -1,8 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "manager/manager_test_support.h"
 #include "platform/env.h"
@@ -13,37 +14,29 @@
 namespace cmdpredict {
 namespace {
 
-TEST(PredictionCommandManager, StartsWithTheDefaultsAndLowersOnlyTooLongAHistory) {
+TEST(PredictionCommandManager, LowersTheHistoryLengthToTheMaximumInForceOnlyWhenTheLengthIsSet) {
   CPredictionCommandManager manager;
-  EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), 1);
-  EXPECT_EQ(manager.GetMaxNumCommandsUsedForPrediction(), 10);
   EXPECT_EQ(manager.GetNumberOfPredictionCommands(), 10);
-  EXPECT_EQ(manager.GetMinimumNumberOfCommandsToAddToPredictionModel(), 1);
-  EXPECT_TRUE(manager.GetAddToPredictionModel());
-  EXPECT_FALSE(manager.GetAutoStartTopPrediction());
-  EXPECT_EQ(manager.GetLastCommandInfoId(), 0U);
-  EXPECT_EQ(manager.SetNumCommandsUsedForPrediction(25), 10);
+  EXPECT_EQ(manager.SetNumCommandsUsedForPrediction(25), 10);  // the maximum, 10 by default
   EXPECT_EQ(manager.SetNumCommandsUsedForPrediction(-3), -3);
   EXPECT_EQ(manager.SetNumCommandsUsedForPrediction(8), 8);
   manager.SetMaxNumCommandsUsedForPrediction(3);
   EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), 8);
-}
-
-TEST(PredictionCommandManager, InitializeChecksTheHistoryLengthAgainstTheMaximumInForceBeforeTheCall) {
-  // (maximum of an earlier Initialize or 0 for none, length and maximum given, length and maximum kept)
+  // Initialize: (maximum of an earlier Initialize or 0 for none, length and maximum given, length and
+  // maximum kept).
   for (const auto& [earlier, length, maximum, lengthKept, maximumKept] :
        {std::tuple{0, 5, 20, 5, 20}, std::tuple{0, 15, 20, 10, 20}, std::tuple{0, 15, 5, 10, 5},
         std::tuple{20, 15, 5, 15, 5}}) {
     SCOPED_TRACE(::testing::Message() << earlier << ": " << length << ", " << maximum);
-    CPredictionCommandManager manager;
-    if (earlier != 0) manager.Initialize(u"", nullptr, 1, earlier);
-    EXPECT_EQ(manager.Initialize(u"", nullptr, length, maximum), S_OK);
-    EXPECT_EQ(manager.GetNumCommandsUsedForPrediction(), lengthKept);
-    EXPECT_EQ(manager.GetMaxNumCommandsUsedForPrediction(), maximumKept);
+    CPredictionCommandManager initialized;
+    if (earlier != 0) initialized.Initialize(u"", nullptr, 1, earlier);
+    EXPECT_EQ(initialized.Initialize(u"", nullptr, length, maximum), S_OK);
+    EXPECT_EQ(initialized.GetNumCommandsUsedForPrediction(), lengthKept);
+    EXPECT_EQ(initialized.GetMaxNumCommandsUsedForPrediction(), maximumKept);
   }
 }
 
-TEST(PredictionCommandManager, LearnsOnlyOnceInitializedTouchesNoFileWithoutAFolderAndForgetsOnReinitializing) {
+TEST(PredictionCommandManager, LearnsOnceInitializedForgetsOnReinitializingAndTouchesNoFileWithoutAFolder) {
   RecordingEnv env;
   const ScopedEnv scoped(env);
   CPredictionCommandManager manager;
@@ -56,21 +49,17 @@ TEST(PredictionCommandManager, LearnsOnlyOnceInitializedTouchesNoFileWithoutAFol
   EXPECT_TRUE(env.calls.empty());
 }
 
-TEST(PredictionCommandManagerCopies, ShareTheModelAndThePositionsButNotTheListsAndOutliveTheOriginal) {
-  auto manager = std::make_unique<CPredictionCommandManager>();
-  manager->Initialize(u"", nullptr, 0, 10);
-  RunCommands(*manager, "E", {5, 7});
-  CPredictionCommandManager copy(*manager);
+// That copies and assigned managers outlive the original is the shared library test's to show.
+TEST(PredictionCommandManagerCopies, ShareTheModelAndThePositionsButNotTheLists) {
+  CPredictionCommandManager manager;
+  manager.Initialize(u"", nullptr, 0, 10);
+  RunCommands(manager, "E", {5, 7});
+  CPredictionCommandManager copy(manager);
   // Tied, 7 ranks before 5 (the greater text first) until the copy learns 5 again.
   EXPECT_EQ(RunCommands(copy, "E", {5}), std::vector<LONG>{S_OK});
-  EXPECT_EQ(LatestCommands(*manager, u"E"), (CommandList{5, 7}));
-  EXPECT_EQ(Commands(*manager, u"E", 2), (CommandList{5, 7}));
-  CPredictionCommandManager assigned;
-  assigned = *manager;
-  manager.reset();
-  EXPECT_EQ(RunCommands(assigned, "E", {8}), std::vector<LONG>{S_OK});
-  EXPECT_EQ(copy.RemoveTrainingSequenceCommand(u"E"), 8);
-  EXPECT_EQ(copy.RemoveTrainingSequenceCommand(u"E"), 5);
+  EXPECT_EQ(LatestCommands(manager, u"E"), (CommandList{5, 7}));
+  EXPECT_EQ(Commands(manager, u"E", 2), (CommandList{5, 7}));
+  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 5);
 }
 
 // --- The ranked positions ------------------------------------------------------------------------
@@ -98,28 +87,29 @@ class Predictions : public ::testing::Test {
       flags.push_back(manager.GetPredictionCommandIDIfUpdated(u"E", index, command));
     return flags;
   }
-  Records Read(const char* environment) {
-    Records records;
-    EXPECT_TRUE(manager.GetPredictionCommandIDs(environment, records));
-    return records;
-  }
   TempFolder folder;
   // With a trailing separator, so that the model folder lies inside the temporary folder.
   const WString appDataFolder = Utf8ToWide(folder.File(""));
   CPredictionCommandManager manager;
 };
 
-TEST_F(Predictions, FillsFlaggedPositionsAtTheFirstRefreshAndUpdatesThemInPlace) {
-  // E was never used: reading it loads its model and refreshes it.
-  EXPECT_THAT(Read("E"), ElementsAre(FieldsAre(5, DoubleEq(0.5), false), FieldsAre(7, DoubleEq(0.3), false),
-                                     FieldsAre(9, DoubleEq(0.2), false)));
+TEST_F(Predictions, FillsFlaggedPositionsAtTheFirstRefreshUpdatesThemInPlaceAndAnswersZeroOutside) {
+  // E was never used: reading it loads its model and refreshes it; the records are appended.
+  Records records{{42, 1.0, true}};
+  EXPECT_TRUE(manager.GetPredictionCommandIDs("E", records));
+  EXPECT_THAT(records, ElementsAre(FieldsAre(42, 1.0, true), FieldsAre(5, DoubleEq(0.5), false),
+                                   FieldsAre(7, DoubleEq(0.3), false), FieldsAre(9, DoubleEq(0.2), false)));
   EXPECT_TRUE(manager.NewPredictionsAvailable(u"E"));
-  int command = -1;
-  EXPECT_TRUE(manager.GetPredictionCommandIDIfUpdated(u"E", 0, command));
-  EXPECT_EQ(command, 5);
-  EXPECT_FALSE(manager.GetPredictionCommandIDIfUpdated(u"E", 0, command));
-  EXPECT_EQ(command, 0);
-  EXPECT_EQ(manager.GetPredictionCommandID(u"E", 0), 5);
+  EXPECT_FALSE(manager.NewPredictionsAvailable(u"Never"));
+  // (environment, position, flagged, the command read with the flag, the command): reading clears the flag.
+  for (const auto& [environment, index, flagged, commandIfUpdated, command] :
+       {std::tuple{u"E", 0, true, 5, 5}, std::tuple{u"E", 0, false, 0, 5}, std::tuple{u"E", -1, false, 0, 0},
+        std::tuple{u"E", 3, false, 0, 0}, std::tuple{u"Never", 0, false, 0, 0}}) {
+    int read = -1;
+    EXPECT_EQ(manager.GetPredictionCommandIDIfUpdated(environment, index, read), flagged) << index;
+    EXPECT_EQ(read, commandIfUpdated) << index;
+    EXPECT_EQ(manager.GetPredictionCommandID(environment, index), command) << index;
+  }
   EXPECT_EQ(TakeUpdatedFlags(), (std::vector<bool>{false, true, true}));
   // Shown one position deep, 8, 5, 8, 5, 8, 5, 8 leave the model counting 5 eight times, 8 four.
   manager.SetNumCommandsUsedForPrediction(0);
@@ -129,25 +119,12 @@ TEST_F(Predictions, FillsFlaggedPositionsAtTheFirstRefreshAndUpdatesThemInPlace)
   TakeUpdatedFlags();
   manager.SetNumberOfPredictionCommands(2);
   manager.UpdatePredictions(u"E");
-  EXPECT_THAT(Read("E"), ElementsAre(FieldsAre(5, DoubleEq(8.0 / 17.0), false),
-                                     FieldsAre(8, DoubleEq(4.0 / 17.0), false), FieldsAre(0, 0.0, false)));
+  records.clear();
+  manager.GetPredictionCommandIDs("E", records);
+  EXPECT_THAT(records, ElementsAre(FieldsAre(5, DoubleEq(8.0 / 17.0), false),
+                                   FieldsAre(8, DoubleEq(4.0 / 17.0), false), FieldsAre(0, 0.0, false)));
   // Position 2 held 0 already and is flagged again.
   EXPECT_EQ(TakeUpdatedFlags(), (std::vector<bool>{false, true, true}));
-}
-
-TEST_F(Predictions, AppendToTheHostsVectorAndAnswerZeroOutsideTheList) {
-  Records records{{42, 1.0, true}};
-  manager.GetPredictionCommandIDs("E", records);
-  manager.GetPredictionCommandIDs("E", records);
-  ASSERT_EQ(records.size(), 7U);
-  EXPECT_THAT(records[4], FieldsAre(5, DoubleEq(0.5), false));
-  for (const auto& [environment, index] : {std::pair{u"E", -1}, std::pair{u"E", 3}, std::pair{u"Never", 0}}) {
-    int command = -1;
-    EXPECT_EQ(manager.GetPredictionCommandID(environment, index), 0) << index;
-    EXPECT_FALSE(manager.GetPredictionCommandIDIfUpdated(environment, index, command)) << index;
-    EXPECT_EQ(command, 0) << index;
-  }
-  EXPECT_FALSE(manager.NewPredictionsAvailable(u"Never"));
 }
 
 TEST_F(Predictions, LoadFromTheLatestCommandsAndRefreshOnlyAnEnvironmentNotCurrent) {
