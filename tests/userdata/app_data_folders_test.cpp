@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "cmdpredict/prediction_command_manager.h"
@@ -16,42 +16,35 @@ namespace {
 
 class AppDataFolders : public ::testing::Test {
  protected:
-  std::string PathOf(const std::string& name) const { return folder.Path() + sep + name; }
-
   const std::string sep{kPathSeparator};
   TempFolder folder;
   RecordingEnv env;
   ScopedEnv scoped{env};
 };
 
-TEST_F(AppDataFolders, HoldTheModelFolderWhenGivenWithATrailingSeparatorAndAreCreatedOnce) {
-  const std::string data = PathOf(u8"Donn\u00e9es");
-  for (const auto& [given, models] : {std::pair{data + sep, data + sep + "ModelPrediction"},
-                                      std::pair{PathOf("Data"), PathOf("DataModelPrediction")}}) {
+// Given with a trailing separator, the application data folder holds the model folder; without, the
+// model folder is its sibling. Each is created once, one level only: when the parent is missing,
+// both fail, and models are then read and written relative to the current folder.
+TEST_F(AppDataFolders, HoldTheModelFolderAndAreCreatedOnceOneLevelOnly) {
+  const std::string data = folder.File(u8"Donn\u00e9es") + sep, plain = folder.File("Data");
+  const std::string missing = folder.File("missing") + sep + "Data" + sep;
+  // (folder given, whether the folders can be made, the folders the system is asked to create, the model
+  // folder)
+  const std::tuple<std::string, bool, std::vector<std::string>, std::string> cases[] = {
+      {data, true, {data, data + "ModelPrediction"}, data + "ModelPrediction"},
+      {plain, true, {plain, plain + "ModelPrediction"}, plain + "ModelPrediction"},
+      {missing, false, {missing, missing, missing}, "ModelPrediction"}};
+  for (const auto& [given, made, created, models] : cases) {
     CPredictionCommandManager manager;
-    env.calls.clear();
     ASSERT_EQ(manager.Initialize(u"", Utf8ToWide(given).c_str(), 1, 10), S_OK);
-    WString name = u"ModelPrediction";  // created by Initialize: named again, not created again
-    EXPECT_TRUE(manager.CreateAppDataSubFolder(name));
+    WString name = u"ModelPrediction";  // made by Initialize already: named again, not created again
+    EXPECT_EQ(manager.CreateAppDataSubFolder(name), made) << given;
     EXPECT_EQ(WideToUtf8Path(name), models);
-    EXPECT_EQ(env.PathsOf("CreateFolder"), (std::vector<std::string>{given, models}));
-    manager.BeforeCommandRun(5, nullptr, "E1", 0, 0);
-    manager.SavePredictionModels();
-    EXPECT_EQ(SystemEnv().Access(models + sep + "E1.ContextTree"), 0) << models;
+    EXPECT_EQ(env.PathsOf("CreateFolder"), created);  // since the last case's load, which creates none
+    env.calls.clear();
+    manager.BeforeCommandRun(5, nullptr, "E1", 0, 0);  // loads the model of E1
+    EXPECT_EQ(env.PathsOf("Access"), std::vector<std::string>{models + sep + "E1.ContextTree"});
   }
-}
-
-TEST_F(AppDataFolders, FailWhenTheParentIsMissingAndModelsThenUseARelativeFolder) {
-  CPredictionCommandManager manager;
-  ASSERT_EQ(manager.Initialize(u"", Utf8ToWide(PathOf("missing") + sep + "Data" + sep).c_str(), 1, 10), S_OK);
-  WString name = u"Sub";
-  EXPECT_FALSE(manager.CreateAppDataFolder());
-  EXPECT_FALSE(manager.CreateAppDataSubFolder(name));
-  EXPECT_EQ(name, u"Sub");
-  EXPECT_NE(SystemEnv().Access(PathOf("missing")), 0);
-  env.calls.clear();
-  manager.BeforeCommandRun(5, nullptr, "E1", 0, 0);
-  EXPECT_EQ(env.PathsOf("Access"), std::vector<std::string>{"ModelPrediction" + sep + "E1.ContextTree"});
 }
 
 }  // namespace

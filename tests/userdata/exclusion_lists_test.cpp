@@ -1,11 +1,11 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "cmdpredict/prediction_command_manager.h"
+#include "manager/manager_test_support.h"
 #include "platform/env.h"
 #include "platform/unicode.h"
 #include "testing/temp_folder.h"
@@ -37,37 +37,28 @@ TEST(ExclusionListFile, ReadsEachLineUpToItsFirstTextThatIsNotANumberAndWritesWh
   }
 }
 
-class ExclusionLists : public ::testing::Test {
+class ExclusionLists : public InMemoryManager {
  protected:
-  ExclusionLists() { EXPECT_EQ(manager.Initialize(u"", nullptr, 1, 10), S_OK); }
   WString PathOf(const std::string& name) const { return Utf8ToWide(folder.File(name)); }
   std::string ReadText(const std::string& name) {
     std::string text;
     SystemEnv().ReadFile(folder.File(name), text);
     return text;
   }
-  LONG Run(LONG commandId) { return manager.BeforeCommandRun(commandId, nullptr, "E", 0, 0); }
-  bool Predicts(LONG commandId) {
-    std::vector<PredictionCommandManagerPredictionData> predictions;
-    manager.GetPredictionCommandIDs("E", predictions);
-    auto isCommand = [commandId](const auto& prediction) { return prediction.commandId == commandId; };
-    return std::any_of(predictions.begin(), predictions.end(), isCommand);
-  }
 
   TempFolder folder;
-  CPredictionCommandManager manager;
 };
 
 TEST_F(ExclusionLists, CommandsOfTheTrainingListsAreNotLearntAndNeverPredicted) {
-  for (const LONG command : {1, 5, 1}) ASSERT_EQ(Run(command), S_OK);
-  ASSERT_TRUE(Predicts(5));
+  EXPECT_EQ(RunCommands(manager, "E", {1, 5, 1}), (std::vector<LONG>{S_OK, S_OK, S_OK}));
+  ASSERT_THAT(Commands(manager, u"E", 3), ::testing::Contains(5));
   SystemEnv().ReplaceFile(folder.File("first.txt"), "5,62000\n63999");
   SystemEnv().ReplaceFile(folder.File("second.txt"), "8");
   for (const char* file : {"first.txt", "second.txt"}) manager.LoadCommandsExcludedFromTraining(PathOf(file));
-  for (const LONG command : {5, 8}) EXPECT_EQ(Run(command), S_FALSE) << command;
-  for (const LONG command : {62000, 1, 63999, 1}) EXPECT_EQ(Run(command), S_OK);  // always learnt
-  EXPECT_FALSE(Predicts(5) || Predicts(62000) || Predicts(63999));
-  for (const LONG id : {1, 63999, 1, 62000, 1}) EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), id);
+  EXPECT_EQ(RunCommands(manager, "E", {5, 8}), (std::vector<LONG>{S_FALSE, S_FALSE}));
+  // Commands from 62000 up to 64000 are learnt all the same, but not predicted either: 1 is left.
+  EXPECT_EQ(RunCommands(manager, "E", {62000, 1, 63999, 1}), (std::vector<LONG>{S_OK, S_OK, S_OK, S_OK}));
+  EXPECT_EQ(Commands(manager, u"E", 3), (CommandList{1, 0, 0}));
 }
 
 TEST_F(ExclusionLists, UserExcludedCommandsAreNotLearntAndWinOverSeenOnesWhenSaved) {
@@ -76,15 +67,14 @@ TEST_F(ExclusionLists, UserExcludedCommandsAreNotLearntAndWinOverSeenOnesWhenSav
   EXPECT_EQ(ReadText("user.txt"), "5,1");
   manager.LoadCommandsUserExcluded(PathOf(u8"\u00DCbung.txt"));  // no file yet, but its name is kept
   for (const LONG command : {42, 7}) manager.AddCommandIDToUserExcludedCommands(command);
-  EXPECT_EQ(manager.SaveCommandsUserExcluded(), S_OK);
+  manager.SaveCommandsUserExcluded();
   EXPECT_EQ(ReadText(u8"\u00DCbung.txt"), "7,1,42,1");
 
   SystemEnv().ReplaceFile(folder.File("user.txt"), "9,1,8,0");
   manager.LoadCommandsUserExcluded(PathOf("user.txt"));
-  for (const LONG command : {100, 101, 8}) EXPECT_EQ(Run(command), S_OK);
-  manager.AddCommandIDToUserExcludedCommands(100);
-  for (const LONG command : {9, 100}) EXPECT_EQ(Run(command), S_FALSE) << command;
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 8);
+  EXPECT_EQ(RunCommands(manager, "E", {100, 101, 8}), (std::vector<LONG>{S_OK, S_OK, S_OK}));
+  manager.AddCommandIDToUserExcludedCommands(100);  // seen before
+  EXPECT_EQ(RunCommands(manager, "E", {9, 100}), (std::vector<LONG>{S_FALSE, S_FALSE}));
   EXPECT_EQ(manager.SaveCommandsUserExcluded(), S_OK);
   EXPECT_EQ(ReadText("user.txt"), "7,1,8,0,9,1,42,1,100,1,101,0");
 }

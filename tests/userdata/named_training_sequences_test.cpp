@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
+#include <map>
 #include <string>
 
 #include "cmdpredict/prediction_command_manager.h"
@@ -12,7 +12,7 @@
 namespace cmdpredict {
 namespace {
 
-using Names = std::set<std::string>;
+using Written = std::map<std::string, std::string>;
 
 NamedTrainingCommandSequence Named(const WString& name, const WString& value) {
   return {name, {u"Value, \"quoted\""}, {{value}}, {}};
@@ -22,18 +22,14 @@ const NamedTrainingCommandSequence kDrill{u"Drill", {u"Command", u"Time"}, {{u"O
 class NamedTrainingSequences : public ::testing::Test {
  protected:
   NamedTrainingSequences() { manager.SetNamedSequencesFolder(Utf8ToWide(sequences + "/")); }
-  std::string ReadText(const std::string& name) {
-    std::string text;
-    SystemEnv().ReadFile(sequences + "/" + name, text);
-    return text;
-  }
-  // Every file and folder below the sequences folder, relative to it.
-  Names Entries() const {
-    Names entries;
+  // Every file and folder below the sequences folder, relative to it, with the file's text.
+  Written Contents() const {
+    Written written;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(sequences)) {
-      entries.insert(std::filesystem::relative(entry.path(), sequences).generic_string());
+      std::string& text = written[std::filesystem::relative(entry.path(), sequences).generic_string()];
+      if (entry.is_regular_file()) SystemEnv().ReadFile(entry.path().string(), text);
     }
-    return entries;
+    return written;
   }
 
   TempFolder folder;
@@ -43,34 +39,35 @@ class NamedTrainingSequences : public ::testing::Test {
   CPredictionCommandManager manager;
 };
 
-TEST_F(NamedTrainingSequences, WritesATableIntoItsGroupFolderNamedAfterTheRecordAndTheTime) {
+TEST_F(NamedTrainingSequences, WritesEachUsableTableIntoItsGroupFolderNamedAfterTheRecordAndTheTime) {
+  // Neither a mismatch of column names and columns nor an empty name writes anything, not even a folder.
+  EXPECT_EQ(manager.SaveNamedTrainingSequence(u"G", {u"Drill", {u"A", u"B"}, {{u"1"}}, {}}), E_INVALIDARG);
+  EXPECT_EQ(manager.SaveNamedTrainingSequence(u"Week1", Named(u"", u"x")), S_OK);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
   EXPECT_EQ(manager.SaveNamedTrainingSequence(u"Week1", kDrill), S_OK);
   manager.SetNamedSequencesFolder(Utf8ToWide(sequences + "/s"));  // nothing is put between folder and names
   manager.SaveNamedTrainingSequence(u"Week1", kDrill);
   EXPECT_EQ(manager.SaveNamedTrainingSequence(u"", kDrill), S_OK);
-  EXPECT_EQ(Entries(), (Names{"Week1", "Week1/Drill1700000000.csv", "s", "sDrill1700000000.csv", "sWeek1",
-                              "sWeek1/Drill1700000000.csv"}));
-  EXPECT_EQ(ReadText("Week1/Drill1700000000.csv"), "Command,Time\r\nOpen,1\r\nSave,");
+  const std::string drill = "Command,Time\r\nOpen,1\r\nSave,";
+  // clang-format off
+  EXPECT_EQ(Contents(), (Written{{"Week1", ""}, {"Week1/Drill1700000000.csv", drill}, {"s", ""},
+                                 {"sDrill1700000000.csv", drill}, {"sWeek1", ""},
+                                 {"sWeek1/Drill1700000000.csv", drill}}));
+  // clang-format on
 }
 
 TEST_F(NamedTrainingSequences, EscapesNamesQuotesCellsMarksNonAsciiAndNeverReplacesAFile) {
   const std::string group = u8"\u00C9t\u00E9", file = group + u8"/\u00DCbung1700000000";
+  const std::string header = "\"Value, \"\"quoted\"\"\"\r\n";
   manager.SaveNamedTrainingSequence(u"../up", Named(u"a/b:c", u"x"));
   manager.SaveNamedTrainingSequence(u"..", Named(u"N", u"x"));
   manager.SaveNamedTrainingSequence(u"\u00C9t\u00E9", Named(u"\u00DCbung", u"caf\u00E9\U0001F600"));
   manager.SaveNamedTrainingSequence(u"\u00C9t\u00E9", Named(u"\u00DCbung", u"2\r\n"));
-  EXPECT_EQ(Entries(), (Names{"%2E%2E", "%2E%2E/N1700000000.csv", "..%2Fup",
-                              "..%2Fup/a%2Fb%3Ac1700000000.csv", group, file + ".csv", file + "-2.csv"}));
-  EXPECT_EQ(ReadText(file + ".csv"), "\"Value, \"\"quoted\"\"\"\r\ncaf??");
-  EXPECT_EQ(ReadText(file + "-2.csv"), "\"Value, \"\"quoted\"\"\"\r\n\"2\r\n\"");
-}
-
-TEST_F(NamedTrainingSequences, WritesNothingForAMismatchOrAnEmptyName) {
-  EXPECT_EQ(manager.SaveNamedTrainingSequence(u"Week1", {u"Drill", {u"A", u"B"}, {{u"1"}}, {}}),
-            E_INVALIDARG);
-  EXPECT_EQ(manager.SaveNamedTrainingSequence(u"Week1", {u"", {u"A", u"B"}, {{u"1"}}, {}}), E_INVALIDARG);
-  EXPECT_EQ(manager.SaveNamedTrainingSequence(u"Week1", Named(u"", u"x")), S_OK);
-  EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+  // clang-format off
+  EXPECT_EQ(Contents(), (Written{{"%2E%2E", ""}, {"%2E%2E/N1700000000.csv", header + "x"}, {"..%2Fup", ""},
+                                 {"..%2Fup/a%2Fb%3Ac1700000000.csv", header + "x"}, {group, ""},
+                                 {file + ".csv", header + "caf??"}, {file + "-2.csv", header + "\"2\r\n\""}}));
+  // clang-format on
 }
 
 }  // namespace
