@@ -7,32 +7,27 @@
 #include <map>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "cmdpredict/bstr.h"
 
 namespace cmdpredict {
 namespace {
 
-TEST(Utf8ToWide, ConvertsStrictly) {
+TEST(Unicode, ConvertsUtf8StrictlyAndEachUtf16UnitToOneCodePoint) {
   EXPECT_EQ(Utf8ToWide("E1\xC3\x89\xE4\xB8\xAD\xEF\xBF\xBF"), u"E1\u00C9\u4E2D\uFFFF");
   EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"), (WString{0xD83D, 0xDE00, 0xDBFF, 0xDFFF}));
   EXPECT_EQ(Utf8ToWide("\xEF\xBB\xBF"), u"\uFEFF");  // a byte-order mark is kept
-  for (const char* utf8 :
-       {"\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF",          // overlong
-        "\xED\xA0\x80", "\xED\xBF\xBF",                                      // encoded surrogates
-        "\xF4\x90\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80",      // above U+10FFFF
-        "a\xC3", "\xE4\xB8", "\xF0\x9F\x98", "\x80", "\xC3\x28", "\xFF"}) {  // truncated, stray
+  // Overlong forms, encoded surrogates, code points above U+10FFFF, truncated and stray bytes.
+  for (const char* utf8 : {"\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF", "\xED\xA0\x80",
+                           "\xED\xBF\xBF", "\xF4\x90\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80",
+                           "a\xC3", "\xE4\xB8", "\xF0\x9F\x98", "\x80", "\xC3\x28", "\xFF"}) {
     EXPECT_THAT([utf8] { Utf8ToWide(utf8); },
                 ::testing::ThrowsMessage<std::range_error>(::testing::StrEq("bad conversion")))
         << ::testing::PrintToString(std::string(utf8));
   }
-}
-
-TEST(WideToUtf8Path, EncodesEachUnitAsOneCodePointLoneSurrogatesIncluded) {
-  EXPECT_EQ(WideToUtf8Path(u"E1\u00C9\u4E2D"), "E1\xC3\x89\xE4\xB8\xAD");
-  EXPECT_EQ(WideToUtf8Path(WString{u'a', 0xD800, 0xD83D, 0xDE00, 0xDFFF}),
-            "a\xED\xA0\x80\xED\xA0\xBD\xED\xB8\x80\xED\xBF\xBF");
+  // Lone surrogate units included.
+  EXPECT_EQ(WideToUtf8Path(WString{u'a', 0xC9, 0x4E2D, 0xD800, 0xD83D, 0xDE00, 0xDFFF}),
+            "a\xC3\x89\xE4\xB8\xAD\xED\xA0\x80\xED\xA0\xBD\xED\xB8\x80\xED\xBF\xBF");
 }
 
 TEST(BstrStandIn, KeepsNullApartFromEmptySharesCopiesAndOrdersByCodeUnits) {
@@ -40,11 +35,11 @@ TEST(BstrStandIn, KeepsNullApartFromEmptySharesCopiesAndOrdersByCodeUnits) {
   EXPECT_TRUE(!null && static_cast<const WChar*>(null) == nullptr);
   EXPECT_FALSE(!empty || static_cast<const WChar*>(empty) == nullptr || empty.length() != 0U);
   EXPECT_EQ(static_cast<const WChar*>(copy), static_cast<const WChar*>(original));
-  std::map<_bstr_t, int> lists{
-      {u"ab", 2}, {u"a", 1}, {u"B", 0}, {WString{0xD83D, 0xDE00}, 4}, {u"\uFFFF", 3}};
-  std::vector<int> order;
-  for (const auto& [key, value] : lists) order.push_back(value);
-  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 4, 3}));
+  // Each text with its rank: a prefix comes first, and a surrogate pair before U+FFFF.
+  const std::map<_bstr_t, int> ranks{
+      {u"ab", 2}, {u"a", 1}, {u"B", 0}, {WString{0xD83D, 0xDE00}, 3}, {u"\uFFFF", 4}};
+  int rank = 0;
+  for (const auto& [text, expected] : ranks) EXPECT_EQ(expected, rank++);
 }
 
 }  // namespace
