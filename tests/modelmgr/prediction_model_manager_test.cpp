@@ -18,9 +18,11 @@ TEST(ModelManagerParts, StartAsDocumentedAndTheCompositeRecordGetsItsNameFromThe
   const CContextTree holder(u"F", u"E1");
   EXPECT_EQ(holder.GetTree().GetDepth(), 100U);
   EXPECT_EQ(holder.GetTree().GetHistoryMargin(), 1U);
-  cmdpredict::FixedClockEnv clock(0x1FFFFFFFF);
-  const cmdpredict::ScopedEnv scoped(clock);
-  EXPECT_EQ(CompositeModelRecord().GetId(), "spm_-1");  // named after the low 32 bits of its second
+  for (const auto& [seconds, id] : {std::pair<std::int64_t, const char*>{10, "spm_10"}, {0x1FFFFFFFF, "spm_-1"}}) {
+    cmdpredict::FixedClockEnv clock(seconds);
+    const cmdpredict::ScopedEnv scoped(clock);
+    EXPECT_EQ(CompositeModelRecord().GetId(), id);  // named after the low 32 bits of its second
+  }
   CPredictionModelManager manager;
   manager.SetModelFolder(u"/data/Mod\u00e8les/\u6a21\u578b");
   EXPECT_EQ(manager.GetCompositeModel().GetModelFolder(), "/data/Mod\xc3\xa8les/\xe6\xa8\xa1\xe5\x9e\x8b");
