@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -45,18 +46,23 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-bool ReadAll(int fd, std::string& contents) {
-  contents.clear();
-  char buffer[65536];
+// Reads to the end of the file, into a string sized for the whole file up front when its size is
+// known (a model file can be hundreds of megabytes).
+bool ReadAll(int fd, std::size_t expectedSize, std::string& contents) {
+  contents.resize(std::max<std::size_t>(expectedSize + 1, 4096));  // one spare byte meets the end
+  std::size_t size = 0;
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (size == contents.size()) contents.resize(contents.size() * 2);
+    const ssize_t got = ::read(fd, &contents[size], contents.size() - size);
     if (got < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    if (got == 0) return true;
-    contents.append(buffer, static_cast<std::size_t>(got));
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
   }
+  contents.resize(size);
+  return true;
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -120,7 +126,7 @@ class PosixEnv final : public Env {
     FileDescriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     return in.Get() >= 0 && ::fstat(in.Get(), &info) == 0 && S_ISREG(info.st_mode) &&
-           ReadAll(in.Get(), contents);
+           ReadAll(in.Get(), static_cast<std::size_t>(info.st_size), contents);
   }
 
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
