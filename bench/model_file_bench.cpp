@@ -24,9 +24,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 
 #include "bench_support.h"
@@ -35,6 +33,7 @@
 #include "support/json/json_document.h"
 #include "support/json/json_text.h"
 #include "support/json/rapidjson_config.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -59,32 +58,15 @@ const std::string& TreeText() {
 }
 
 // A folder of this run's own in the system's temporary folder, removed at exit.
-class BenchFolder {
- public:
-  BenchFolder()
-      : m_path(std::filesystem::temp_directory_path() /
-               ("cmdpredict-model-file-bench-" + std::to_string(std::random_device{}()))) {
-    std::filesystem::create_directories(m_path);
-  }
-  ~BenchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  std::string ModelPath() const { return (m_path / "bench").string(); }
-
- private:
-  std::filesystem::path m_path;
-};
-
-const BenchFolder& Folder() {
-  static const BenchFolder folder;
+const cmdpredict::TempFolder& Folder() {
+  static const cmdpredict::TempFolder folder;
   return folder;
 }
 
 // The model path under which the learnt tree has been saved.
 const std::string& SavedModelPath() {
   static const std::string path = [] {
-    const std::string saved = Folder().ModelPath() + "-learnt";
+    const std::string saved = Folder().File("bench") + "-learnt";
     if (!LearntTree().Save(saved)) std::abort();
     return saved;
   }();
@@ -108,7 +90,7 @@ void ReportFileBytes(benchmark::State& state) {
 
 void Save(benchmark::State& state, ContextTree& tree) {
   for (auto _ : state) {
-    if (!tree.Save(Folder().ModelPath())) state.SkipWithError("Save failed");
+    if (!tree.Save(Folder().File("bench"))) state.SkipWithError("Save failed");
   }
   ReportFileBytes(state);
 }

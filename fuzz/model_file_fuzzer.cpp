@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "models/contexttree/context_tree.h"
@@ -24,6 +23,7 @@
 #include "platform/env.h"
 #include "support/json/json_document.h"
 #include "support/json/json_text.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -37,45 +37,24 @@ void Require(bool condition, const char* failure) {
   std::abort();
 }
 
-// A folder of its own under the system's temporary folder, created afresh for each input and
-// removed after it, so that an input's backups never meet the next input and a crash leaves the
-// crashing input's files behind for a look.
-class ScratchFolder {
- public:
-  ScratchFolder()
-      : m_path(std::filesystem::temp_directory_path() /
-               ("cmdpredict-model-file-fuzz-" + std::to_string(std::random_device{}()))) {
-    std::filesystem::create_directories(m_path);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+// The path that Save and Load are given (the model file without its extension), and the file.
+std::string ModelPath(const cmdpredict::TempFolder& folder) { return folder.File("m"); }
+std::string ModelFile(const cmdpredict::TempFolder& folder) { return folder.File(kFileName); }
 
-  // The path that Save and Load are given: the model file without its extension.
-  std::string ModelPath() const { return (m_path / "m").string(); }
-  std::string ModelFile() const { return (m_path / kFileName).string(); }
+// Removes the model file and the backups made since the folder was created or last emptied.
+void Empty(const cmdpredict::TempFolder& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) std::filesystem::remove(entry.path());
+}
 
-  // Removes the model file and the backups made since the folder was created or last emptied.
-  void Empty() const {
-    for (const auto& entry : std::filesystem::directory_iterator(m_path)) std::filesystem::remove(entry.path());
+// True when the folder holds the model file and nothing else (no backup was made).
+bool HoldsOnlyTheModelFile(const cmdpredict::TempFolder& folder) {
+  std::size_t entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    if (entry.path().filename() != kFileName) return false;
+    ++entries;
   }
-
-  // True when the folder holds the model file and nothing else (no backup was made).
-  bool HoldsOnlyTheModelFile() const {
-    std::size_t entries = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
-      if (entry.path().filename() != kFileName) return false;
-      ++entries;
-    }
-    return entries == 1;
-  }
-
- private:
-  std::filesystem::path m_path;
-};
+  return entries == 1;
+}
 
 bool IsUntouched(const ContextTree& tree) {
   return tree.GetDepth() == 100 && tree.HighestCode() == 0 && tree.GetRoot().item == 0 &&
@@ -95,25 +74,25 @@ void PassFrequenciesThroughTheJsonLayer(ContextTree::Node& node) {
 
 std::string TextOf(const ContextTree& tree) { return cmdpredict::ToJsonText(Quenmar::Intel::ToJson(tree)); }
 
-void RequireSavedTreeLoadsBackTheSame(const ScratchFolder& folder, ContextTree& tree) {
-  folder.Empty();
-  Require(tree.Save(folder.ModelPath()), "a loaded tree could not be saved");
+void RequireSavedTreeLoadsBackTheSame(const cmdpredict::TempFolder& folder, ContextTree& tree) {
+  Empty(folder);
+  Require(tree.Save(ModelPath(folder)), "a loaded tree could not be saved");
   std::string saved;
-  Require(cmdpredict::CurrentEnv().ReadFile(folder.ModelFile(), saved), "the saved file cannot be read");
+  Require(cmdpredict::CurrentEnv().ReadFile(ModelFile(folder), saved), "the saved file cannot be read");
   Require(saved == TextOf(tree), "Save wrote another text than ToJson");
 
   ContextTree reloaded(7, 3);
-  Require(reloaded.Load(folder.ModelPath()), "a saved file does not load");
-  Require(folder.HoldsOnlyTheModelFile(), "a saved file loads with a backup");
+  Require(reloaded.Load(ModelPath(folder)), "a saved file does not load");
+  Require(HoldsOnlyTheModelFile(folder), "a saved file loads with a backup");
   PassFrequenciesThroughTheJsonLayer(tree.GetRoot());
   Require(TextOf(reloaded) == TextOf(tree), "a saved file loads another tree");
 }
 
 // Loads the input and checks what became of it; the folder holds the input as the model file.
-void CheckInput(const ScratchFolder& folder, const std::string& bytes) {
-  Require(cmdpredict::CurrentEnv().ReplaceFile(folder.ModelFile(), bytes), "cannot write the input file");
+void CheckInput(const cmdpredict::TempFolder& folder, const std::string& bytes) {
+  Require(cmdpredict::CurrentEnv().ReplaceFile(ModelFile(folder), bytes), "cannot write the input file");
   ContextTree tree(100, 1);
-  if (!tree.Load(folder.ModelPath())) {
+  if (!tree.Load(ModelPath(folder))) {
     Require(IsUntouched(tree), "a failed Load changed the tree");
     return;
   }
@@ -125,7 +104,8 @@ void CheckInput(const ScratchFolder& folder, const std::string& bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const ScratchFolder folder;
+  // A fresh folder per input, so that an input's backups never meet the next input.
+  const cmdpredict::TempFolder folder;
   CheckInput(folder, std::string(reinterpret_cast<const char*>(data), size));
   return 0;
 }

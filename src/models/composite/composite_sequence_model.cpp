@@ -46,7 +46,7 @@ void CompositeSequenceModel::ClearHistory() {
 
 void CompositeSequenceModel::RemoveAllModels() { m_models.clear(); }
 
-void CompositeSequenceModel::ClearModels() { m_models.clear(); }
+void CompositeSequenceModel::ClearModels() { RemoveAllModels(); }
 
 bool CompositeSequenceModel::SaveSettings(const std::string& /*basePath*/) { return false; }
 
