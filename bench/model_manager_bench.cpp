@@ -14,7 +14,7 @@
 
 namespace {
 
-const std::u16string kEnvironment = u"E";
+const cmdpredict::WString kEnvironment = CMDPREDICT_WIDE("E");
 
 std::vector<int> Commands() {
   std::vector<int> commands;

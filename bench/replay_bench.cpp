@@ -64,7 +64,7 @@ void BM_Replay(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto* manager = new CPredictionCommandManager();
-    manager->Initialize(u"", nullptr, 1, 10);
+    manager->Initialize(CMDPREDICT_WIDE(""), nullptr, 1, 10);
     latencies.clear();
     state.ResumeTiming();
     for (const Event& event : events) {

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   std::vector<cmdpredict::WChar> wideFolder(folder, folder + std::char_traits<char>::length(folder) + 1);
 
   CPredictionCommandManager manager;
-  if (manager.Initialize(u"", wideFolder.data(), /*history*/ 2, /*latest commands kept*/ 10) != S_OK) return 1;
+  if (manager.Initialize(CMDPREDICT_WIDE(""), wideFolder.data(), /*history*/ 2, /*latest commands kept*/ 10) != S_OK) return 1;
 
   // The host reports every command just before it runs, naming the environment it runs in.
   const LONG sketching[] = {kLine, kCircle, kTrim, kLine, kCircle, kTrim, kDimension, kSave, kLine, kCircle};
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   PrintPredictions(manager, "Sketch");  // after Line, Circle: Trim is the best guess
 
   // The cheap query a toolbar would poll: the command at position 0, without running a model.
-  std::printf("top prediction: %d\n", manager.GetPredictionCommandID(u"Sketch", 0));
+  std::printf("top prediction: %d\n", manager.GetPredictionCommandID(CMDPREDICT_WIDE("Sketch"), 0));
 
   manager.BeforeQuit();  // saves one model file per environment
   return 0;

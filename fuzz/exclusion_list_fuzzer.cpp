@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   InputFileEnv env(std::string(reinterpret_cast<const char*>(data), size));
   cmdpredict::ScopedEnv scoped(env);
   CPredictionCommandManager manager;
-  manager.LoadCommandsExcludedFromTraining(u"training.txt");
-  manager.LoadCommandsUserExcluded(u"user.txt");
+  manager.LoadCommandsExcludedFromTraining(CMDPREDICT_WIDE("training.txt"));
+  manager.LoadCommandsUserExcluded(CMDPREDICT_WIDE("user.txt"));
   manager.SaveCommandsUserExcluded();
 
   cmdpredict::CommandFlags reread;

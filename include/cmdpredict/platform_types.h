@@ -37,3 +37,11 @@ using WChar = char16_t;
 using WString = std::basic_string<WChar>;
 
 }  // namespace cmdpredict
+
+// A string literal of WChar units: CMDPREDICT_WIDE("Sketch") is u"Sketch" where WChar is char16_t
+// and L"Sketch" where it is the 16-bit wchar_t of Windows.
+#if defined(_WIN32)
+#  define CMDPREDICT_WIDE(text) L##text
+#else
+#  define CMDPREDICT_WIDE(text) u##text
+#endif

@@ -29,7 +29,7 @@ LONG CPredictionCommandManager::Initialize(const WChar* /*ignoredString*/, const
 
   m_appDataFolder = appDataFolder;
   CreateAppDataFolder();
-  WString modelFolder = u"ModelPrediction";
+  WString modelFolder = CMDPREDICT_WIDE("ModelPrediction");
   CreateAppDataSubFolder(modelFolder);  // on failure the bare name stays: a folder relative to the current one
   m_modelManager->SetModelFolder(modelFolder);
   return S_OK;

@@ -44,7 +44,7 @@ class CContextTree {
  private:
   std::uint64_t m_depth = 100;
   std::uint64_t m_historyMargin = 1;
-  WString m_modelName = u"AnythingGoes";
+  WString m_modelName = CMDPREDICT_WIDE("AnythingGoes");
   WString m_modelFolder;
   Quenmar::Intel::ContextTree m_tree;
 };

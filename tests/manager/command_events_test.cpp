@@ -38,7 +38,7 @@ TEST_F(CommandEvents, LearnsByIdentifierRunKindListsAndRepeatAndMarksOnlyCommand
       {7, 0, S_OK},      {7, 0, S_FALSE}};
   for (const auto& [command, kind, result] : cases)
     EXPECT_EQ(manager.BeforeCommandRun(command, nullptr, "E", kind, 0), result) << command << ", " << kind;
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 7);  // learnt once
+  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(CMDPREDICT_WIDE("E")), 7);  // learnt once
   EXPECT_EQ(SavedUserList(), "6,1,7,0,100,0,62001,1,65524,0,65527,0");
 }
 
@@ -46,21 +46,21 @@ TEST_F(CommandEvents, TakesBackOnlyTheLastCommandLearntOnlyOnceAndLearnsNothingW
   RunCommands(manager, "E", {6, 5});
   manager.SetAddToPredictionModel(false);
   EXPECT_EQ(RunCommands(manager, "E", {6}), std::vector<LONG>{S_OK});
-  EXPECT_EQ(Commands(manager, u"E", 2), (CommandList{5, 6}));  // refreshed: 5 followed 6
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 0);
+  EXPECT_EQ(Commands(manager, CMDPREDICT_WIDE("E"), 2), (CommandList{5, 6}));  // refreshed: 5 followed 6
+  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(CMDPREDICT_WIDE("E")), 0);
   manager.SetAddToPredictionModel(true);
-  EXPECT_FALSE(manager.RemoveLastTrainingSequenceCommand(u"E", 6));  // 5 is the last learnt
-  EXPECT_TRUE(manager.RemoveLastTrainingSequenceCommand(u"E", 5));
-  EXPECT_FALSE(manager.RemoveLastTrainingSequenceCommand(u"E", 5));
-  EXPECT_EQ(LatestCommands(manager, u"E"), (CommandList{6, 5, 6}));
+  EXPECT_FALSE(manager.RemoveLastTrainingSequenceCommand(CMDPREDICT_WIDE("E"), 6));  // 5 is the last learnt
+  EXPECT_TRUE(manager.RemoveLastTrainingSequenceCommand(CMDPREDICT_WIDE("E"), 5));
+  EXPECT_FALSE(manager.RemoveLastTrainingSequenceCommand(CMDPREDICT_WIDE("E"), 5));
+  EXPECT_EQ(LatestCommands(manager, CMDPREDICT_WIDE("E")), (CommandList{6, 5, 6}));
   // 0 with nothing learnt since still takes back what the model holds: 6, then nothing.
-  EXPECT_FALSE(manager.RemoveLastTrainingSequenceCommand(u"E", 0));
-  EXPECT_TRUE(manager.RemoveLastTrainingSequenceCommand(u"E", 0));
+  EXPECT_FALSE(manager.RemoveLastTrainingSequenceCommand(CMDPREDICT_WIDE("E"), 0));
+  EXPECT_TRUE(manager.RemoveLastTrainingSequenceCommand(CMDPREDICT_WIDE("E"), 0));
 }
 
 TEST_F(CommandEvents, NamesAnEnvironmentByItsExactCodeUnitsAndThrowsForInvalidUtf8BeforeAnythingChanged) {
   EXPECT_EQ(RunCommands(manager, "Mod\xc3\xa8le \xf0\x9f\x98\x80", {5}), std::vector<LONG>{S_OK});
-  EXPECT_EQ(manager.RecordTrainingSequenceCommand(5, nullptr, u"Mod\u00e8le \U0001F600", 0, 0), S_FALSE);
+  EXPECT_EQ(manager.RecordTrainingSequenceCommand(5, nullptr, CMDPREDICT_WIDE("Mod\u00e8le \U0001F600"), 0, 0), S_FALSE);
   // Letter case counts.
   EXPECT_EQ(RunCommands(manager, "mod\xc3\xa8le \xf0\x9f\x98\x80", {5}), std::vector<LONG>{S_OK});
   EXPECT_THAT([this] { RunCommands(manager, "E\xff", {7}); },
@@ -70,13 +70,13 @@ TEST_F(CommandEvents, NamesAnEnvironmentByItsExactCodeUnitsAndThrowsForInvalidUt
 
 TEST(LastCommandId, SkipsPlaceholdersUnlessNothingElseIsLeft) {
   CPredictionCommandManager manager;
-  EXPECT_EQ(manager.LastCommandId(u"list"), 0U);
+  EXPECT_EQ(manager.LastCommandId(CMDPREDICT_WIDE("list")), 0U);
   const std::pair<std::list<DWORD>, DWORD> cases[] = {
       {{0, 45000, 12}, 12}, {{45000}, 45000}, {{0}, 0}, {{0, 45000}, 45000},
       {{45000, 0}, 0},      {{7, 12}, 7},     {{}, 0}};
   for (const auto& [ids, expected] : cases) {
-    manager.SetCommandIdList(u"list", ids);
-    EXPECT_EQ(manager.LastCommandId(u"list"), expected) << ::testing::PrintToString(ids);
+    manager.SetCommandIdList(CMDPREDICT_WIDE("list"), ids);
+    EXPECT_EQ(manager.LastCommandId(CMDPREDICT_WIDE("list")), expected) << ::testing::PrintToString(ids);
   }
 }
 
@@ -85,7 +85,7 @@ TEST(LastCommandId, SkipsPlaceholdersUnlessNothingElseIsLeft) {
 // Adds the commands to the list of E; the results (1 for true), in order.
 std::vector<int> Add(CPredictionCommandManager& manager, const CommandList& commands) {
   std::vector<int> results;
-  for (const int c : commands) results.push_back(manager.AddCommandToCommandsUsedForPrediction(u"E", c));
+  for (const int c : commands) results.push_back(manager.AddCommandToCommandsUsedForPrediction(CMDPREDICT_WIDE("E"), c));
   return results;
 }
 
@@ -101,34 +101,34 @@ TEST(LatestCommandLists, DropTheOldestBeyondTheMaximumRefuseARepeatAndHandOverTh
     CPredictionCommandManager manager;
     manager.SetMaxNumCommandsUsedForPrediction(maximum);
     EXPECT_EQ(Add(manager, added), results) << "maximum " << maximum;
-    EXPECT_EQ(LatestCommands(manager, u"E"), kept) << "maximum " << maximum;
+    EXPECT_EQ(LatestCommands(manager, CMDPREDICT_WIDE("E")), kept) << "maximum " << maximum;
   }
   CPredictionCommandManager manager;
   Add(manager, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
   manager.SetMaxNumCommandsUsedForPrediction(5);
   Add(manager, {11, 12});
-  EXPECT_EQ(LatestCommands(manager, u"E"), (CommandList{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  EXPECT_EQ(LatestCommands(manager, CMDPREDICT_WIDE("E")), (CommandList{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
   // The newest 2, all 10 for a count of 11, and none for 0 and -1, oldest first, after what the
   // caller's vector held.
   CommandList commands{0};
-  for (const int count : {2, 11, 0, -1}) manager.GetCommandsToUseForPrediction(u"E", count, commands);
+  for (const int count : {2, 11, 0, -1}) manager.GetCommandsToUseForPrediction(CMDPREDICT_WIDE("E"), count, commands);
   EXPECT_EQ(commands, (CommandList{0, 11, 12, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-  EXPECT_EQ(manager.GetNumberOfCommandsAvailableForPrediction(u"Never"), 0U);
+  EXPECT_EQ(manager.GetNumberOfCommandsAvailableForPrediction(CMDPREDICT_WIDE("Never")), 0U);
 }
 
 // E1 = 3, 1, 3 and E2 = 3: a removal takes the first occurrence out of every list.
 TEST_F(CommandEvents, RemovalTakesACommandOutOfEveryListAnswersForTheNamedOneAndLetsItLearnAgain) {
   RunCommands(manager, "E1", {3, 1, 3});
   RunCommands(manager, "E2", {3});
-  EXPECT_FALSE(manager.RemoveCommandFromCommandsUsedForPrediction(u"E3", 3));
-  EXPECT_EQ(LatestCommands(manager, u"E1"), (CommandList{1, 3}));
-  EXPECT_TRUE(LatestCommands(manager, u"E2").empty());
-  EXPECT_TRUE(manager.NewPredictionsAvailable(u"E3"));
-  EXPECT_TRUE(manager.RemoveCommandFromCommandsUsedForPrediction(u"E1", 3));
-  EXPECT_EQ(LatestCommands(manager, u"E1"), CommandList{1});
+  EXPECT_FALSE(manager.RemoveCommandFromCommandsUsedForPrediction(CMDPREDICT_WIDE("E3"), 3));
+  EXPECT_EQ(LatestCommands(manager, CMDPREDICT_WIDE("E1")), (CommandList{1, 3}));
+  EXPECT_TRUE(LatestCommands(manager, CMDPREDICT_WIDE("E2")).empty());
+  EXPECT_TRUE(manager.NewPredictionsAvailable(CMDPREDICT_WIDE("E3")));
+  EXPECT_TRUE(manager.RemoveCommandFromCommandsUsedForPrediction(CMDPREDICT_WIDE("E1"), 3));
+  EXPECT_EQ(LatestCommands(manager, CMDPREDICT_WIDE("E1")), CommandList{1});
   // The emptied list accepts the next command as a missing one does, and the model learns it.
   EXPECT_EQ(RunCommands(manager, "E2", {3, 5}), (std::vector<LONG>{S_OK, S_OK}));
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E2"), 5);
+  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(CMDPREDICT_WIDE("E2")), 5);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ class ManagerKeyboardHook : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(KeyboardHookCount(), 0U);
     m_receivingHook = InstallKeyboardHook(&NextHookResult);
-    ASSERT_EQ(m_manager.Initialize(u"", nullptr, 1, 10), S_OK);
+    ASSERT_EQ(m_manager.Initialize(CMDPREDICT_WIDE(""), nullptr, 1, 10), S_OK);
   }
   void TearDown() override {
     m_manager.RemoveTovrelKeyboardHook();
@@ -63,9 +63,9 @@ TEST_F(ManagerKeyboardHook, PassesTheReleaseOnInTextEntryUnlessCtrlIsDown) {
   m_manager.SetAutoStartTopPrediction(true);
   // (class name of the focus window, null for none; text entry). Only ASCII letters fold.
   const std::pair<const char16_t*, bool> cases[] = {
-      {nullptr, false},        {u"Button", false},    {u"ComboBoxEx", false}, {u"Edi", false},
-      {u"\u0395DIT", false},   {u"Edit", true},       {u"EDIT", true},        {u"combobox", true},
-      {u"ComboBoxEx32", true}, {u"RichEdit20W", true}};
+      {nullptr, false},        {CMDPREDICT_WIDE("Button"), false},    {CMDPREDICT_WIDE("ComboBoxEx"), false}, {CMDPREDICT_WIDE("Edi"), false},
+      {CMDPREDICT_WIDE("\u0395DIT"), false},   {CMDPREDICT_WIDE("Edit"), true},       {CMDPREDICT_WIDE("EDIT"), true},        {CMDPREDICT_WIDE("combobox"), true},
+      {CMDPREDICT_WIDE("ComboBoxEx32"), true}, {CMDPREDICT_WIDE("RichEdit20W"), true}};
   for (const auto& [className, textEntry] : cases) {
     const auto focus = className ? std::optional<WString>(className) : std::nullopt;
     SCOPED_TRACE(focus ? WideToUtf8Path(*focus) : "no focus window");
@@ -79,7 +79,7 @@ TEST_F(ManagerKeyboardHook, PassesTheReleaseOnInTextEntryUnlessCtrlIsDown) {
   // The system's key state also carries a toggle bit: only the high bit means down.
   struct : KeyHookSituation {
     bool AutoStartTopPrediction() const override { return true; }
-    std::optional<WString> FocusClassName() const override { return WString(u"Edit"); }
+    std::optional<WString> FocusClassName() const override { return WString(CMDPREDICT_WIDE("Edit")); }
     std::int16_t ControlKeyState() const override { return 1; }  // up, toggled
     int TopPrediction() const override { return 5; }
   } toggled;

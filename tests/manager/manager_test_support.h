@@ -38,7 +38,7 @@ inline CommandList Commands(const CPredictionCommandManager& manager, const WStr
 // A manager that keeps its models in memory, as after Initialize without a folder.
 class InMemoryManager : public ::testing::Test {
  protected:
-  InMemoryManager() { manager.Initialize(u"", nullptr, 1, 10); }
+  InMemoryManager() { manager.Initialize(CMDPREDICT_WIDE(""), nullptr, 1, 10); }
   CPredictionCommandManager manager;
 };
 

@@ -29,8 +29,8 @@ TEST(PredictionCommandManager, LowersTheHistoryLengthToTheMaximumInForceOnlyWhen
         std::tuple{20, 15, 5, 15, 5}}) {
     SCOPED_TRACE(::testing::Message() << earlier << ": " << length << ", " << maximum);
     CPredictionCommandManager initialized;
-    if (earlier != 0) initialized.Initialize(u"", nullptr, 1, earlier);
-    EXPECT_EQ(initialized.Initialize(u"", nullptr, length, maximum), S_OK);
+    if (earlier != 0) initialized.Initialize(CMDPREDICT_WIDE(""), nullptr, 1, earlier);
+    EXPECT_EQ(initialized.Initialize(CMDPREDICT_WIDE(""), nullptr, length, maximum), S_OK);
     EXPECT_EQ(initialized.GetNumCommandsUsedForPrediction(), lengthKept);
     EXPECT_EQ(initialized.GetMaxNumCommandsUsedForPrediction(), maximumKept);
   }
@@ -45,21 +45,21 @@ TEST(PredictionCommandManager, LearnsOnceInitializedForgetsOnReinitializingAndTo
   EXPECT_EQ(manager.BeforeCommandRun(5, nullptr, "E", 0, 0), S_OK);
   EXPECT_EQ(manager.BeforeQuit(), S_OK);
   manager.Initialize(nullptr, nullptr, 1, 10);  // a new model manager: the models learnt are forgotten
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 0);
+  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(CMDPREDICT_WIDE("E")), 0);
   EXPECT_TRUE(env.calls.empty());
 }
 
 // That copies and assigned managers outlive the original is the shared library test's to show.
 TEST(PredictionCommandManagerCopies, ShareTheModelAndThePositionsButNotTheLists) {
   CPredictionCommandManager manager;
-  manager.Initialize(u"", nullptr, 0, 10);
+  manager.Initialize(CMDPREDICT_WIDE(""), nullptr, 0, 10);
   RunCommands(manager, "E", {5, 7});
   CPredictionCommandManager copy(manager);
   // Tied, 7 ranks before 5 (the greater text first) until the copy learns 5 again.
   EXPECT_EQ(RunCommands(copy, "E", {5}), std::vector<LONG>{S_OK});
-  EXPECT_EQ(LatestCommands(manager, u"E"), (CommandList{5, 7}));
-  EXPECT_EQ(Commands(manager, u"E", 2), (CommandList{5, 7}));
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(u"E"), 5);
+  EXPECT_EQ(LatestCommands(manager, CMDPREDICT_WIDE("E")), (CommandList{5, 7}));
+  EXPECT_EQ(Commands(manager, CMDPREDICT_WIDE("E"), 2), (CommandList{5, 7}));
+  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(CMDPREDICT_WIDE("E")), 5);
 }
 
 // --- The ranked positions ------------------------------------------------------------------------
@@ -75,16 +75,16 @@ class Predictions : public ::testing::Test {
  protected:
   Predictions() {
     CPredictionCommandManager trainer;
-    trainer.Initialize(u"", appDataFolder.c_str(), 1, 10);
+    trainer.Initialize(CMDPREDICT_WIDE(""), appDataFolder.c_str(), 1, 10);
     RunCommands(trainer, "E", {5, 7, 5, 9, 5, 7, 5, 9, 5, 7});
     trainer.BeforeQuit();
-    manager.Initialize(u"", appDataFolder.c_str(), 1, 10);
+    manager.Initialize(CMDPREDICT_WIDE(""), appDataFolder.c_str(), 1, 10);
   }
   // Reads the positions 0 to 2 of E the way that clears their flags; true for each that was flagged.
   std::vector<bool> TakeUpdatedFlags() {
     std::vector<bool> flags;
     for (int index = 0, command = 0; index < 3; ++index)
-      flags.push_back(manager.GetPredictionCommandIDIfUpdated(u"E", index, command));
+      flags.push_back(manager.GetPredictionCommandIDIfUpdated(CMDPREDICT_WIDE("E"), index, command));
     return flags;
   }
   TempFolder folder;
@@ -99,12 +99,12 @@ TEST_F(Predictions, FillsFlaggedPositionsAtTheFirstRefreshUpdatesThemInPlaceAndA
   EXPECT_TRUE(manager.GetPredictionCommandIDs("E", records));
   EXPECT_THAT(records, ElementsAre(FieldsAre(42, 1.0, true), FieldsAre(5, DoubleEq(0.5), false),
                                    FieldsAre(7, DoubleEq(0.3), false), FieldsAre(9, DoubleEq(0.2), false)));
-  EXPECT_TRUE(manager.NewPredictionsAvailable(u"E"));
-  EXPECT_FALSE(manager.NewPredictionsAvailable(u"Never"));
+  EXPECT_TRUE(manager.NewPredictionsAvailable(CMDPREDICT_WIDE("E")));
+  EXPECT_FALSE(manager.NewPredictionsAvailable(CMDPREDICT_WIDE("Never")));
   // (environment, position, flagged, the command read with the flag, the command): reading clears the flag.
   for (const auto& [environment, index, flagged, commandIfUpdated, command] :
-       {std::tuple{u"E", 0, true, 5, 5}, std::tuple{u"E", 0, false, 0, 5}, std::tuple{u"E", -1, false, 0, 0},
-        std::tuple{u"E", 3, false, 0, 0}, std::tuple{u"Never", 0, false, 0, 0}}) {
+       {std::tuple{CMDPREDICT_WIDE("E"), 0, true, 5, 5}, std::tuple{CMDPREDICT_WIDE("E"), 0, false, 0, 5}, std::tuple{CMDPREDICT_WIDE("E"), -1, false, 0, 0},
+        std::tuple{CMDPREDICT_WIDE("E"), 3, false, 0, 0}, std::tuple{CMDPREDICT_WIDE("Never"), 0, false, 0, 0}}) {
     int read = -1;
     EXPECT_EQ(manager.GetPredictionCommandIDIfUpdated(environment, index, read), flagged) << index;
     EXPECT_EQ(read, commandIfUpdated) << index;
@@ -115,10 +115,10 @@ TEST_F(Predictions, FillsFlaggedPositionsAtTheFirstRefreshUpdatesThemInPlaceAndA
   manager.SetNumCommandsUsedForPrediction(0);
   manager.SetNumberOfPredictionCommands(1);
   RunCommands(manager, "E", {8, 5, 8, 5, 8, 5, 8});
-  EXPECT_EQ(Commands(manager, u"E", 4), (CommandList{5, 0, 0, 0}));  // never shorter
+  EXPECT_EQ(Commands(manager, CMDPREDICT_WIDE("E"), 4), (CommandList{5, 0, 0, 0}));  // never shorter
   TakeUpdatedFlags();
   manager.SetNumberOfPredictionCommands(2);
-  manager.UpdatePredictions(u"E");
+  manager.UpdatePredictions(CMDPREDICT_WIDE("E"));
   records.clear();
   manager.GetPredictionCommandIDs("E", records);
   EXPECT_THAT(records, ElementsAre(FieldsAre(5, DoubleEq(8.0 / 17.0), false),
@@ -128,18 +128,18 @@ TEST_F(Predictions, FillsFlaggedPositionsAtTheFirstRefreshUpdatesThemInPlaceAndA
 }
 
 TEST_F(Predictions, LoadFromTheLatestCommandsAndRefreshOnlyAnEnvironmentNotCurrent) {
-  manager.AddCommandToCommandsUsedForPrediction(u"E", 5);
+  manager.AddCommandToCommandsUsedForPrediction(CMDPREDICT_WIDE("E"), 5);
   EXPECT_EQ(manager.BeforeCommandRun(100, nullptr, "E", 1, 0), S_FALSE);  // not to be learnt
   // After 5 came 7 three times and 9 twice: (0.5 + 2 x 0.6, 0.3 + 2 x 0.4, 0.2) over 3.
-  EXPECT_EQ(Commands(manager, u"E", 3), (CommandList{7, 9, 5}));
+  EXPECT_EQ(Commands(manager, CMDPREDICT_WIDE("E"), 3), (CommandList{7, 9, 5}));
   manager.SetNumberOfPredictionCommands(1);
-  manager.GenerateInitialPredictions(u"E");
-  EXPECT_EQ(Commands(manager, u"E", 3), (CommandList{7, 9, 5}));
-  manager.GenerateInitialPredictions(u"F");
+  manager.GenerateInitialPredictions(CMDPREDICT_WIDE("E"));
+  EXPECT_EQ(Commands(manager, CMDPREDICT_WIDE("E"), 3), (CommandList{7, 9, 5}));
+  manager.GenerateInitialPredictions(CMDPREDICT_WIDE("F"));
   ASSERT_TRUE(SystemEnv().ReplaceFile(folder.File("excluded.txt"), "7\n"));
   manager.LoadCommandsExcludedFromTraining(Utf8ToWide(folder.File("excluded.txt")));
-  manager.GenerateInitialPredictions(u"E");
-  EXPECT_EQ(Commands(manager, u"E", 3), (CommandList{9, 5, 0}));  // chosen from the best 3
+  manager.GenerateInitialPredictions(CMDPREDICT_WIDE("E"));
+  EXPECT_EQ(Commands(manager, CMDPREDICT_WIDE("E"), 3), (CommandList{9, 5, 0}));  // chosen from the best 3
 }
 
 }  // namespace

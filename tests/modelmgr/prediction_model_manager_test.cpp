@@ -15,7 +15,7 @@ namespace {
 using PredictionMap = CPredictionModelManager::PredictionMap;
 
 TEST(ModelManagerParts, StartAsDocumentedAndTheCompositeRecordGetsItsNameFromTheClockAndTheFolderAsUtf8) {
-  const CContextTree holder(u"F", u"E1");
+  const CContextTree holder(CMDPREDICT_WIDE("F"), CMDPREDICT_WIDE("E1"));
   EXPECT_EQ(holder.GetTree().GetDepth(), 100U);
   EXPECT_EQ(holder.GetTree().GetHistoryMargin(), 1U);
   for (const auto& [seconds, id] : {std::pair<std::int64_t, const char*>{10, "spm_10"}, {0x1FFFFFFFF, "spm_-1"}}) {
@@ -24,7 +24,7 @@ TEST(ModelManagerParts, StartAsDocumentedAndTheCompositeRecordGetsItsNameFromThe
     EXPECT_EQ(CompositeModelRecord().GetId(), id);  // named after the low 32 bits of its second
   }
   CPredictionModelManager manager;
-  manager.SetModelFolder(u"/data/Mod\u00e8les/\u6a21\u578b");
+  manager.SetModelFolder(CMDPREDICT_WIDE("/data/Mod\u00e8les/\u6a21\u578b"));
   EXPECT_EQ(manager.GetCompositeModel().GetModelFolder(), "/data/Mod\xc3\xa8les/\xe6\xa8\xa1\xe5\x9e\x8b");
 }
 
@@ -40,49 +40,49 @@ class ModelManager : public ::testing::Test {
 };
 
 TEST_F(ModelManager, WithoutAFolderKeepsModelsInMemoryAndIgnoresEnvironmentsWithoutOne) {
-  manager.RecordCommand(u"E0", 5);
-  EXPECT_EQ(manager.RemoveLastCommand(u"E0"), 0);
-  EXPECT_TRUE(manager.GetPredictions(u"E0", {}).empty());
-  EXPECT_FALSE(manager.HasModel(u"E0"));
-  EXPECT_FALSE(manager.LoadModel(u"E1"));
-  for (const LONG command : {-42, 0, 17}) manager.RecordCommand(u"E1", command);
+  manager.RecordCommand(CMDPREDICT_WIDE("E0"), 5);
+  EXPECT_EQ(manager.RemoveLastCommand(CMDPREDICT_WIDE("E0")), 0);
+  EXPECT_TRUE(manager.GetPredictions(CMDPREDICT_WIDE("E0"), {}).empty());
+  EXPECT_FALSE(manager.HasModel(CMDPREDICT_WIDE("E0")));
+  EXPECT_FALSE(manager.LoadModel(CMDPREDICT_WIDE("E1")));
+  for (const LONG command : {-42, 0, 17}) manager.RecordCommand(CMDPREDICT_WIDE("E1"), command);
   manager.SaveModels();
   EXPECT_TRUE(env.calls.empty());
-  EXPECT_EQ(manager.GetPredictions(u"E1", {}),
+  EXPECT_EQ(manager.GetPredictions(CMDPREDICT_WIDE("E1"), {}),
             (PredictionMap{{"-42", 1.0 / 3}, {"0", 1.0 / 3}, {"17", 1.0 / 3}}));
-  for (const LONG command : {17, 0, -42, 0}) EXPECT_EQ(manager.RemoveLastCommand(u"E1"), command);
+  for (const LONG command : {17, 0, -42, 0}) EXPECT_EQ(manager.RemoveLastCommand(CMDPREDICT_WIDE("E1")), command);
 }
 
 // The cache holds the whole map last predicted, replaced each time; the selection reads only the cache.
 TEST_F(ModelManager, CachesTheWholeMapPredictedForTheHistoryAndSelectsFromTheCache) {
   Quenmar::Intel::ContextTree reference(100, 1);
   reference.AddSequence({"5", "7", "5", "9", "5", "7"});
-  for (const auto* environment : {u"E1", u"E2"}) manager.AddEnvironmentModel(environment);
-  for (const LONG command : {5, 7, 5, 9, 5, 7}) manager.RecordCommand(u"E1", command);
-  EXPECT_EQ(manager.GetPredictions(u"E1", {9, 5}), reference.Predict(std::vector<std::string>{"9", "5"}));
-  for (const LONG command : {3, 4}) manager.RecordCommand(u"E2", command);
-  manager.GetPredictions(u"E2", {});
-  manager.RemoveLastCommand(u"E2");
-  manager.GetPredictions(u"E2", {});
-  manager.RecordCommand(u"E2", 4);  // not predicted again
+  for (const auto* environment : {CMDPREDICT_WIDE("E1"), CMDPREDICT_WIDE("E2")}) manager.AddEnvironmentModel(environment);
+  for (const LONG command : {5, 7, 5, 9, 5, 7}) manager.RecordCommand(CMDPREDICT_WIDE("E1"), command);
+  EXPECT_EQ(manager.GetPredictions(CMDPREDICT_WIDE("E1"), {9, 5}), reference.Predict(std::vector<std::string>{"9", "5"}));
+  for (const LONG command : {3, 4}) manager.RecordCommand(CMDPREDICT_WIDE("E2"), command);
+  manager.GetPredictions(CMDPREDICT_WIDE("E2"), {});
+  manager.RemoveLastCommand(CMDPREDICT_WIDE("E2"));
+  manager.GetPredictions(CMDPREDICT_WIDE("E2"), {});
+  manager.RecordCommand(CMDPREDICT_WIDE("E2"), 4);  // not predicted again
   RankedCommands ranked;
-  manager.GetTopPredictions(u"E2", 10, ranked, {});
+  manager.GetTopPredictions(CMDPREDICT_WIDE("E2"), 10, ranked, {});
   EXPECT_EQ(ranked, (RankedCommands{{3, 1.0}}));
 }
 
 TEST_F(ModelManager, SavesInNameOrderUnderEscapedNamesPastAFailureAndReadsAFileOnlyOnTheFirstLoad) {
   manager.SetModelFolder(wideFolder);
-  for (const auto* environment : {u"B", u"A", u"../x", u"a/b:c"}) manager.AddEnvironmentModel(environment);
-  manager.RecordCommand(u"B", 5);
+  for (const auto* environment : {CMDPREDICT_WIDE("B"), CMDPREDICT_WIDE("A"), CMDPREDICT_WIDE("../x"), CMDPREDICT_WIDE("a/b:c")}) manager.AddEnvironmentModel(environment);
+  manager.RecordCommand(CMDPREDICT_WIDE("B"), 5);
   env.failingWrites.insert(FileOf("A"));
   manager.SaveModels();
   EXPECT_EQ(env.PathsOf("ReplaceFile"),
             (std::vector<std::string>{FileOf("..%2Fx"), FileOf("A"), FileOf("B"), FileOf("a%2Fb%3Ac")}));
   CPredictionModelManager next;
   next.SetModelFolder(wideFolder);
-  for (int load = 0; load < 2; ++load) EXPECT_TRUE(next.LoadModel(u"B"));
+  for (int load = 0; load < 2; ++load) EXPECT_TRUE(next.LoadModel(CMDPREDICT_WIDE("B")));
   EXPECT_EQ(env.PathsOf("ReadFile"), std::vector<std::string>{FileOf("B")});
-  EXPECT_EQ(next.GetPredictions(u"B", {}), (PredictionMap{{"5", 1.0}}));
+  EXPECT_EQ(next.GetPredictions(CMDPREDICT_WIDE("B"), {}), (PredictionMap{{"5", 1.0}}));
 }
 
 }  // namespace

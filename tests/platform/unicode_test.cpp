@@ -14,9 +14,9 @@ namespace cmdpredict {
 namespace {
 
 TEST(Unicode, ConvertsUtf8StrictlyAndEachUtf16UnitToOneCodePoint) {
-  EXPECT_EQ(Utf8ToWide("E1\xC3\x89\xE4\xB8\xAD\xEF\xBF\xBF"), u"E1\u00C9\u4E2D\uFFFF");
+  EXPECT_EQ(Utf8ToWide("E1\xC3\x89\xE4\xB8\xAD\xEF\xBF\xBF"), CMDPREDICT_WIDE("E1\u00C9\u4E2D\uFFFF"));
   EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"), (WString{0xD83D, 0xDE00, 0xDBFF, 0xDFFF}));
-  EXPECT_EQ(Utf8ToWide("\xEF\xBB\xBF"), u"\uFEFF");  // a byte-order mark is kept
+  EXPECT_EQ(Utf8ToWide("\xEF\xBB\xBF"), CMDPREDICT_WIDE("\uFEFF"));  // a byte-order mark is kept
   // Overlong forms, encoded surrogates, code points above U+10FFFF, truncated and stray bytes.
   for (const char* utf8 : {"\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF", "\xED\xA0\x80",
                            "\xED\xBF\xBF", "\xF4\x90\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80",
@@ -31,13 +31,13 @@ TEST(Unicode, ConvertsUtf8StrictlyAndEachUtf16UnitToOneCodePoint) {
 }
 
 TEST(BstrStandIn, KeepsNullApartFromEmptySharesCopiesAndOrdersByCodeUnits) {
-  const _bstr_t null, empty(u""), original(u"Drill"), copy = original;
+  const _bstr_t null, empty(CMDPREDICT_WIDE("")), original(CMDPREDICT_WIDE("Drill")), copy = original;
   EXPECT_TRUE(!null && static_cast<const WChar*>(null) == nullptr);
   EXPECT_FALSE(!empty || static_cast<const WChar*>(empty) == nullptr || empty.length() != 0U);
   EXPECT_EQ(static_cast<const WChar*>(copy), static_cast<const WChar*>(original));
   // Each text with its rank: a prefix comes first, and a surrogate pair before U+FFFF.
   const std::map<_bstr_t, int> ranks{
-      {u"ab", 2}, {u"a", 1}, {u"B", 0}, {WString{0xD83D, 0xDE00}, 3}, {u"\uFFFF", 4}};
+      {CMDPREDICT_WIDE("ab"), 2}, {CMDPREDICT_WIDE("a"), 1}, {CMDPREDICT_WIDE("B"), 0}, {WString{0xD83D, 0xDE00}, 3}, {CMDPREDICT_WIDE("\uFFFF"), 4}};
   int rank = 0;
   for (const auto& [text, expected] : ranks) EXPECT_EQ(expected, rank++);
 }

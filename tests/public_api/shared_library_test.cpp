@@ -11,7 +11,7 @@ namespace {
 
 TEST(SharedLibraryHost, LearnsPredictsCopiesAndDestroysAcrossTheLibraryBoundary) {
   auto manager = std::make_unique<CPredictionCommandManager>();
-  EXPECT_EQ(manager->Initialize(u"", nullptr, 1, 10), S_OK);
+  EXPECT_EQ(manager->Initialize(CMDPREDICT_WIDE(""), nullptr, 1, 10), S_OK);
   EXPECT_EQ(manager->BeforeCommandRun(100, nullptr, "E1", 0, 0), S_OK);
   std::vector<PredictionCommandManagerPredictionData> records;
   EXPECT_TRUE(manager->GetPredictionCommandIDs("E1", records));
@@ -22,7 +22,7 @@ TEST(SharedLibraryHost, LearnsPredictsCopiesAndDestroysAcrossTheLibraryBoundary)
   assigned = *manager;
   manager.reset();
   EXPECT_EQ(copy.BeforeCommandRun(7, nullptr, "E1", 0, 0), S_OK);
-  EXPECT_EQ(assigned.RemoveTrainingSequenceCommand(u"E1"), 7);
+  EXPECT_EQ(assigned.RemoveTrainingSequenceCommand(CMDPREDICT_WIDE("E1")), 7);
 }
 
 }  // namespace

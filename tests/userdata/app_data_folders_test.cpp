@@ -36,8 +36,8 @@ TEST_F(AppDataFolders, HoldTheModelFolderAndAreCreatedOnceOneLevelOnly) {
       {missing, false, {missing, missing, missing}, "ModelPrediction"}};
   for (const auto& [given, made, created, models] : cases) {
     CPredictionCommandManager manager;
-    ASSERT_EQ(manager.Initialize(u"", Utf8ToWide(given).c_str(), 1, 10), S_OK);
-    WString name = u"ModelPrediction";  // made by Initialize already: named again, not created again
+    ASSERT_EQ(manager.Initialize(CMDPREDICT_WIDE(""), Utf8ToWide(given).c_str(), 1, 10), S_OK);
+    WString name = CMDPREDICT_WIDE("ModelPrediction");  // made by Initialize already: named again, not created again
     EXPECT_EQ(manager.CreateAppDataSubFolder(name), made) << given;
     EXPECT_EQ(WideToUtf8Path(name), models);
     EXPECT_EQ(env.PathsOf("CreateFolder"), created);  // since the last case's load, which creates none

@@ -51,14 +51,14 @@ class ExclusionLists : public InMemoryManager {
 
 TEST_F(ExclusionLists, CommandsOfTheTrainingListsAreNotLearntAndNeverPredicted) {
   EXPECT_EQ(RunCommands(manager, "E", {1, 5, 1}), (std::vector<LONG>{S_OK, S_OK, S_OK}));
-  ASSERT_THAT(Commands(manager, u"E", 3), ::testing::Contains(5));
+  ASSERT_THAT(Commands(manager, CMDPREDICT_WIDE("E"), 3), ::testing::Contains(5));
   SystemEnv().ReplaceFile(folder.File("first.txt"), "5,62000\n63999");
   SystemEnv().ReplaceFile(folder.File("second.txt"), "8");
   for (const char* file : {"first.txt", "second.txt"}) manager.LoadCommandsExcludedFromTraining(PathOf(file));
   EXPECT_EQ(RunCommands(manager, "E", {5, 8}), (std::vector<LONG>{S_FALSE, S_FALSE}));
   // Commands from 62000 up to 64000 are learnt all the same, but not predicted either: 1 is left.
   EXPECT_EQ(RunCommands(manager, "E", {62000, 1, 63999, 1}), (std::vector<LONG>{S_OK, S_OK, S_OK, S_OK}));
-  EXPECT_EQ(Commands(manager, u"E", 3), (CommandList{1, 0, 0}));
+  EXPECT_EQ(Commands(manager, CMDPREDICT_WIDE("E"), 3), (CommandList{1, 0, 0}));
 }
 
 TEST_F(ExclusionLists, UserExcludedCommandsAreNotLearntAndWinOverSeenOnesWhenSaved) {

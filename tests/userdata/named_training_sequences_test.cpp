@@ -15,9 +15,9 @@ namespace {
 using Written = std::map<std::string, std::string>;
 
 NamedTrainingCommandSequence Named(const WString& name, const WString& value) {
-  return {name, {u"Value, \"quoted\""}, {{value}}, {}};
+  return {name, {CMDPREDICT_WIDE("Value, \"quoted\"")}, {{value}}, {}};
 }
-const NamedTrainingCommandSequence kDrill{u"Drill", {u"Command", u"Time"}, {{u"Open", u"Save"}, {u"1"}}, {}};
+const NamedTrainingCommandSequence kDrill{CMDPREDICT_WIDE("Drill"), {CMDPREDICT_WIDE("Command"), CMDPREDICT_WIDE("Time")}, {{CMDPREDICT_WIDE("Open"), CMDPREDICT_WIDE("Save")}, {CMDPREDICT_WIDE("1")}}, {}};
 
 class NamedTrainingSequences : public ::testing::Test {
  protected:
@@ -41,13 +41,13 @@ class NamedTrainingSequences : public ::testing::Test {
 
 TEST_F(NamedTrainingSequences, WritesEachUsableTableIntoItsGroupFolderNamedAfterTheRecordAndTheTime) {
   // Neither a mismatch of column names and columns nor an empty name writes anything, not even a folder.
-  EXPECT_EQ(manager.SaveNamedTrainingSequence(u"G", {u"Drill", {u"A", u"B"}, {{u"1"}}, {}}), E_INVALIDARG);
-  EXPECT_EQ(manager.SaveNamedTrainingSequence(u"Week1", Named(u"", u"x")), S_OK);
+  EXPECT_EQ(manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("G"), {CMDPREDICT_WIDE("Drill"), {CMDPREDICT_WIDE("A"), CMDPREDICT_WIDE("B")}, {{CMDPREDICT_WIDE("1")}}, {}}), E_INVALIDARG);
+  EXPECT_EQ(manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("Week1"), Named(CMDPREDICT_WIDE(""), CMDPREDICT_WIDE("x"))), S_OK);
   EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
-  EXPECT_EQ(manager.SaveNamedTrainingSequence(u"Week1", kDrill), S_OK);
+  EXPECT_EQ(manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("Week1"), kDrill), S_OK);
   manager.SetNamedSequencesFolder(Utf8ToWide(sequences + "/s"));  // nothing is put between folder and names
-  manager.SaveNamedTrainingSequence(u"Week1", kDrill);
-  EXPECT_EQ(manager.SaveNamedTrainingSequence(u"", kDrill), S_OK);
+  manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("Week1"), kDrill);
+  EXPECT_EQ(manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE(""), kDrill), S_OK);
   const std::string drill = "Command,Time\r\nOpen,1\r\nSave,";
   // clang-format off
   EXPECT_EQ(Contents(), (Written{{"Week1", ""}, {"Week1/Drill1700000000.csv", drill}, {"s", ""},
@@ -59,10 +59,10 @@ TEST_F(NamedTrainingSequences, WritesEachUsableTableIntoItsGroupFolderNamedAfter
 TEST_F(NamedTrainingSequences, EscapesNamesQuotesCellsMarksNonAsciiAndNeverReplacesAFile) {
   const std::string group = u8"\u00C9t\u00E9", file = group + u8"/\u00DCbung1700000000";
   const std::string header = "\"Value, \"\"quoted\"\"\"\r\n";
-  manager.SaveNamedTrainingSequence(u"../up", Named(u"a/b:c", u"x"));
-  manager.SaveNamedTrainingSequence(u"..", Named(u"N", u"x"));
-  manager.SaveNamedTrainingSequence(u"\u00C9t\u00E9", Named(u"\u00DCbung", u"caf\u00E9\U0001F600"));
-  manager.SaveNamedTrainingSequence(u"\u00C9t\u00E9", Named(u"\u00DCbung", u"2\r\n"));
+  manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("../up"), Named(CMDPREDICT_WIDE("a/b:c"), CMDPREDICT_WIDE("x")));
+  manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE(".."), Named(CMDPREDICT_WIDE("N"), CMDPREDICT_WIDE("x")));
+  manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("\u00C9t\u00E9"), Named(CMDPREDICT_WIDE("\u00DCbung"), CMDPREDICT_WIDE("caf\u00E9\U0001F600")));
+  manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("\u00C9t\u00E9"), Named(CMDPREDICT_WIDE("\u00DCbung"), CMDPREDICT_WIDE("2\r\n")));
   // clang-format off
   EXPECT_EQ(Contents(), (Written{{"%2E%2E", ""}, {"%2E%2E/N1700000000.csv", header + "x"}, {"..%2Fup", ""},
                                  {"..%2Fup/a%2Fb%3Ac1700000000.csv", header + "x"}, {group, ""},

@@ -60,7 +60,7 @@ class Progress {
 void ConfigureManager(CPredictionCommandManager& manager, const ReplayOptions& options) {
   manager.SetMaxNumCommandsUsedForPrediction(options.maxHistory);
   const WString appData = Utf8ToWide(options.appData);
-  manager.Initialize(u"", appData.c_str(), options.history, options.maxHistory);
+  manager.Initialize(CMDPREDICT_WIDE(""), appData.c_str(), options.history, options.maxHistory);
   manager.SetNumberOfPredictionCommands(options.predictions);
   if (!options.learn) manager.SetAddToPredictionModel(false);
   for (const std::string& file : options.excludeTraining) manager.LoadCommandsExcludedFromTraining(Utf8ToWide(file));
