@@ -1,30 +1,61 @@
 #include "evaluation.h"
 
 #include <algorithm>
-#include <cstdio>
-
-#include "json_output.h"
 
 namespace cmdpredict::cli {
+namespace {
 
-void Evaluation::AddEvent(LONG command, const std::array<int, kPositions>& positions) {
+// 1 / (p + 1) for every position p below kRankedPositions is a whole number of units of 1/2520.
+constexpr std::uint64_t kReciprocalUnits = 2520;
+
+}  // namespace
+
+void Scores::Add(LONG command, const RankedPositions& positions) {
   ++m_events;
   if (command == 0) return;
   const auto found = std::find(positions.begin(), positions.end(), command);
-  if (found == positions.end()) return;
-  const auto position = static_cast<int>(found - positions.begin());
-  m_reciprocalRankSum += 1.0 / (position + 1);
-  for (std::size_t i = 0; i < kCutoffs.size(); ++i) {
-    if (position < kCutoffs[i]) ++m_hits[i];
+  if (found != positions.end()) ++m_hitsAt[static_cast<std::size_t>(found - positions.begin())];
+}
+
+std::size_t Scores::Hits(std::size_t cutoffIndex) const {
+  const auto end = m_hitsAt.begin() + kCutoffs[cutoffIndex];
+  std::size_t hits = 0;
+  for (auto at = m_hitsAt.begin(); at != end; ++at) hits += *at;
+  return hits;
+}
+
+double Scores::HitRate(std::size_t cutoffIndex) const {
+  return m_events == 0 ? 0.0 : static_cast<double>(Hits(cutoffIndex)) / static_cast<double>(m_events);
+}
+
+double Scores::MeanReciprocalRank() const {
+  if (m_events == 0) return 0.0;
+  std::uint64_t units = 0;
+  for (std::size_t p = 0; p < kRankedPositions; ++p) units += m_hitsAt[p] * (kReciprocalUnits / (p + 1));
+  return static_cast<double>(units) / (static_cast<double>(kReciprocalUnits) * static_cast<double>(m_events));
+}
+
+const char* PredictorName(Predictor predictor) {
+  static constexpr const char* kNames[kPredictorCount] = {"cmdpredict", "recent", "frequent", "transition"};
+  return kNames[predictor];
+}
+
+Evaluation::Evaluation(std::size_t environments) : m_environments(environments), m_states(environments) {}
+
+void Evaluation::AddEvent(std::uint32_t environment, LONG command, const RankedPositions& libraryPositions) {
+  EnvironmentState& state = m_states[environment];
+  const std::array<RankedPositions, kPredictorCount> positions = {
+      libraryPositions, state.baselines.Recent(), state.baselines.Frequent(), state.baselines.Transition()};
+  const bool repeat = state.seen && state.previousCommand == command;
+  for (ScoreTable* table : {&m_total, &m_environments[environment]}) {
+    for (std::size_t p = 0; p < kPredictorCount; ++p) {
+      table->all[p].Add(command, positions[p]);
+      if (!repeat) table->nonRepeat[p].Add(command, positions[p]);
+    }
   }
-}
-
-double Evaluation::HitRate(std::size_t cutoffIndex) const {
-  return m_events == 0 ? 0.0 : static_cast<double>(m_hits[cutoffIndex]) / static_cast<double>(m_events);
-}
-
-double Evaluation::MeanReciprocalRank() const {
-  return m_events == 0 ? 0.0 : m_reciprocalRankSum / static_cast<double>(m_events);
+  state.seen = true;
+  state.previousCommand = command;
+  if (command != 0) state.baselines.Learn(command, ++m_time);
 }
 
 double Evaluation::LatencyPercentile(double fraction) const {
@@ -35,53 +66,8 @@ double Evaluation::LatencyPercentile(double fraction) const {
   return sorted[rank];
 }
 
-namespace {
-
-std::string Format(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
-}  // namespace
-
-std::string SummaryText(const Evaluation& evaluation, const ReplayTotals& totals) {
-  std::string text;
-  text += "events              " + std::to_string(evaluation.Events()) + "\n";
-  text += "environments        " + std::to_string(totals.environments) + "\n";
-  for (std::size_t i = 0; i < Evaluation::kCutoffs.size(); ++i) {
-    const std::string label = "hit rate @" + std::to_string(Evaluation::kCutoffs[i]);
-    text += label + std::string(20 - label.size(), ' ') + Format("%.1f%%", 100.0 * evaluation.HitRate(i)) + "  (" +
-            std::to_string(evaluation.Hits(i)) + ")\n";
-  }
-  text += "mean reciprocal rank" + Format(" %.4f", evaluation.MeanReciprocalRank()) + "\n";
-  text += "latency per command " + Format(" p50 %.1f us", evaluation.LatencyPercentile(0.5)) +
-          Format(", p99 %.1f us", evaluation.LatencyPercentile(0.99)) + "\n";
-  text += "replay time         " + Format("%.3f s", totals.seconds) + "\n";
-  if (totals.modelsWritten < 0) {
-    text += "models written      none (--no-save)\n";
-  } else {
-    text += "models written      " + std::to_string(totals.modelsWritten) + " in " + totals.modelFolder + "\n";
-  }
-  return text;
-}
-
-std::string SummaryJson(const Evaluation& evaluation, const ReplayTotals& totals) {
-  std::string json = "{\"summary\":{\"events\":" + std::to_string(evaluation.Events()) + ",\"hits\":{";
-  for (std::size_t i = 0; i < Evaluation::kCutoffs.size(); ++i) {
-    if (i > 0) json += ",";
-    json += "\"" + std::to_string(Evaluation::kCutoffs[i]) + "\":" + std::to_string(evaluation.Hits(i));
-  }
-  json += "},\"environments\":" + std::to_string(totals.environments) + ",\"mrr\":";
-  AppendJsonDouble(json, evaluation.MeanReciprocalRank());
-  json += ",\"latency_us\":{\"p50\":";
-  AppendJsonDouble(json, evaluation.LatencyPercentile(0.5));
-  json += ",\"p99\":";
-  AppendJsonDouble(json, evaluation.LatencyPercentile(0.99));
-  json += "},\"seconds\":";
-  AppendJsonDouble(json, totals.seconds);
-  json += ",\"models_written\":" + std::to_string(totals.modelsWritten) + "}}\n";
-  return json;
+double Evaluation::LatencyMax() const {
+  return m_latencies.empty() ? 0.0 : *std::max_element(m_latencies.begin(), m_latencies.end());
 }
 
 }  // namespace cmdpredict::cli

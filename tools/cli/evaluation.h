@@ -1,5 +1,6 @@
-// Scores a replay: how often the command that was run next stood among the manager's predictions,
-// and how long the manager took to handle each command.
+// Scores a replay: how often the command that was run next stood among a predictor's first ten
+// commands, over all events and over the events that do not repeat the previous command of their
+// environment, for the library and for the baselines; and how long the manager took per command.
 #pragma once
 
 #include <array>
@@ -8,47 +9,70 @@
 #include <string>
 #include <vector>
 
+#include "baselines.h"
 #include "cmdpredict/platform_types.h"
 
 namespace cmdpredict::cli {
 
-class Evaluation {
+// The hits of one predictor over a set of events.
+class Scores {
  public:
-  static constexpr int kPositions = 10;
   static constexpr std::array<int, 4> kCutoffs = {1, 3, 5, 10};
 
-  // Counts one event: `positions` holds the commands at positions 0 to 9 of the environment's list
-  // just before the command ran (0 where there is none). A hit at k: a non-zero command among the
-  // first k positions.
-  void AddEvent(LONG command, const std::array<int, kPositions>& positions);
-  void AddLatency(double microseconds) { m_latencies.push_back(microseconds); }
+  // Counts one event: a hit at position p when the command is non-zero and stands at p.
+  void Add(LONG command, const RankedPositions& positions);
 
   std::size_t Events() const { return m_events; }
-  std::size_t Hits(std::size_t cutoffIndex) const { return m_hits[cutoffIndex]; }
+  std::size_t Hits(std::size_t cutoffIndex) const;
+  // Hits / events, one division; 0 without events.
   double HitRate(std::size_t cutoffIndex) const;
-  // The mean over all events of 1 / (position + 1) of the command, 0 when it was not predicted.
+  // The mean over the events of 1 / (position + 1), 0 for a miss. Summed exactly (in units of
+  // 1/2520, which every 1/(p + 1) up to position 9 is a whole multiple of) and divided once, so
+  // that it does not depend on the order of the events.
   double MeanReciprocalRank() const;
-  // The latency below which the given fraction of the events stay, in microseconds.
-  double LatencyPercentile(double fraction) const;
 
  private:
   std::size_t m_events = 0;
-  std::array<std::size_t, kCutoffs.size()> m_hits{};
-  double m_reciprocalRankSum = 0.0;
+  std::array<std::size_t, kRankedPositions> m_hitsAt{};  // hits at each position
+};
+
+enum Predictor : std::size_t { kLibrary, kRecent, kFrequent, kTransition, kPredictorCount };
+// "cmdpredict", "recent", "frequent", "transition".
+const char* PredictorName(Predictor predictor);
+
+// The scores of every predictor over all events and over the non-repeat events.
+struct ScoreTable {
+  std::array<Scores, kPredictorCount> all;
+  std::array<Scores, kPredictorCount> nonRepeat;
+};
+
+class Evaluation {
+ public:
+  explicit Evaluation(std::size_t environments);
+
+  // Scores the event against the library's positions and the baselines' rankings, then lets the
+  // baselines learn it.
+  void AddEvent(std::uint32_t environment, LONG command, const RankedPositions& libraryPositions);
+  void AddLatency(double microseconds) { m_latencies.push_back(microseconds); }
+
+  const ScoreTable& Total() const { return m_total; }
+  const ScoreTable& Environment(std::size_t environment) const { return m_environments[environment]; }
+  // The latency below which the given fraction of the events stay (nearest rank), in microseconds.
+  double LatencyPercentile(double fraction) const;
+  double LatencyMax() const;
+
+ private:
+  struct EnvironmentState {
+    Baselines baselines;
+    bool seen = false;
+    LONG previousCommand = 0;
+  };
+
+  ScoreTable m_total;
+  std::vector<ScoreTable> m_environments;
+  std::vector<EnvironmentState> m_states;
+  std::uint64_t m_time = 0;
   std::vector<double> m_latencies;
 };
-
-// What the replay adds to the scores for the summary.
-struct ReplayTotals {
-  std::size_t environments = 0;
-  double seconds = 0.0;
-  std::int64_t modelsWritten = -1;  // -1: models were not saved
-  std::string modelFolder;
-};
-
-// The summary for people, several lines.
-std::string SummaryText(const Evaluation& evaluation, const ReplayTotals& totals);
-// The summary as one JSON line: {"summary":{"events":N,"hits":{"1":a,"3":b,"5":c,"10":d},...}}.
-std::string SummaryJson(const Evaluation& evaluation, const ReplayTotals& totals);
 
 }  // namespace cmdpredict::cli

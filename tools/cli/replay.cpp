@@ -1,22 +1,26 @@
 #include "replay.h"
 
-#include <array>
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "cmdpredict/prediction_command_manager.h"
+#include "eval_report.h"
 #include "evaluation.h"
 #include "json_output.h"
+#include "model_files.h"
 #include "platform/paths.h"
+#include "platform/process_memory.h"
 #include "platform/terminal.h"
 #include "platform/unicode.h"
-#include "support/files/file_name_escape.h"
+#include "support/files/temporary_folder.h"
 
 namespace cmdpredict::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using Predictions = std::vector<PredictionCommandManagerPredictionData>;
 
 // Buffers the standard output of a long replay and writes it in large pieces.
 class Output {
@@ -38,23 +42,45 @@ class Output {
   std::string m_buffer;
 };
 
-// A progress line on standard error for long replays, when a person is watching.
+// A progress bar on standard error for long replays, when a person is watching.
 class Progress {
  public:
-  explicit Progress(std::size_t total) : m_total(total), m_shown(total > 100000 && StandardErrorIsTerminal()) {}
+  static constexpr std::size_t kLongReplay = 100000;
+  static constexpr std::size_t kBarWidth = 40;
+
+  explicit Progress(std::size_t total) : m_total(total), m_shown(total > kLongReplay && StandardErrorIsTerminal()) {}
   void Update(std::size_t done) {
     if (!m_shown || done * 100 / m_total == m_percent) return;
     m_percent = done * 100 / m_total;
-    std::fprintf(stderr, "\rreplaying %3zu%% (%zu of %zu events)", m_percent, done, m_total);
+    const std::size_t filled = done * kBarWidth / m_total;
+    std::fprintf(stderr, "\r[%s%s] %3zu%% (%zu of %zu events)", std::string(filled, '#').c_str(),
+                 std::string(kBarWidth - filled, '.').c_str(), m_percent, done, m_total);
   }
   void Finish() {
-    if (m_shown) std::fprintf(stderr, "\r%60s\r", "");
+    if (m_shown) std::fprintf(stderr, "\r%80s\r", "");
   }
 
  private:
   std::size_t m_total;
   bool m_shown;
   std::size_t m_percent = 0;
+};
+
+// The application-data folder of a scored replay that was given none: fresh, so that a score does
+// not depend on earlier runs, and removed at the end.
+class ScratchAppData {
+ public:
+  ScratchAppData() : m_path(CreateTemporaryFolder("cmdpredict-eval-")) {}
+  ~ScratchAppData() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+  }
+  ScratchAppData(const ScratchAppData&) = delete;
+  ScratchAppData& operator=(const ScratchAppData&) = delete;
+  std::string AppData() const { return m_path + kPathSeparator; }
+
+ private:
+  std::string m_path;
 };
 
 void ConfigureManager(CPredictionCommandManager& manager, const ReplayOptions& options) {
@@ -67,44 +93,71 @@ void ConfigureManager(CPredictionCommandManager& manager, const ReplayOptions& o
   if (!options.userExcluded.empty()) manager.LoadCommandsUserExcluded(Utf8ToWide(options.userExcluded));
 }
 
-std::array<int, Evaluation::kPositions> TopPositions(const CPredictionCommandManager& manager,
-                                                     const WString& environment) {
-  std::array<int, Evaluation::kPositions> positions{};
-  for (int i = 0; i < Evaluation::kPositions; ++i) positions[static_cast<std::size_t>(i)] = manager.GetPredictionCommandID(environment, i);
+RankedPositions TopPositions(const CPredictionCommandManager& manager, const WString& environment) {
+  RankedPositions positions{};
+  for (std::size_t i = 0; i < kRankedPositions; ++i) {
+    positions[i] = manager.GetPredictionCommandID(environment, static_cast<int>(i));
+  }
   return positions;
 }
 
-void AppendTraceLine(std::string& out, const LogEvent& event, const std::string& environment, LONG result,
-                     const std::vector<PredictionCommandManagerPredictionData>& predictions) {
-  out += "{\"line\":" + std::to_string(event.line) + ",\"env\":";
-  AppendJsonString(out, environment);
-  out += ",\"command\":" + std::to_string(event.command) + ",\"result\":" + std::to_string(result) +
-         ",\"predictions\":[";
+void AppendPredictions(std::string& out, const Predictions& predictions) {
+  out += "[";
   for (std::size_t i = 0; i < predictions.size(); ++i) {
     if (i > 0) out += ",";
     out += "[" + std::to_string(predictions[i].commandId) + ",";
     AppendJsonDouble(out, predictions[i].probability);
     out += "]";
   }
-  out += "]}\n";
+  out += "]";
 }
 
-std::string ModelFolder(const ReplayOptions& options) { return options.appData + "ModelPrediction"; }
-
-std::int64_t CountModelFiles(const ReplayOptions& options, const std::vector<WString>& environments) {
-  std::int64_t written = 0;
-  for (const WString& environment : environments) {
-    const std::string file = ModelFolder(options) + kPathSeparator + WideToUtf8Path(EscapeFileName(environment)) +
-                             ".ContextTree";
-    std::error_code error;
-    if (std::filesystem::is_regular_file(file, error)) ++written;
+void AppendTraceLine(std::string& out, const LogEvent& event, const std::string& environment, LONG result,
+                     const Predictions& predictions, const std::optional<Predictions>& scored) {
+  out += "{\"line\":" + std::to_string(event.line) + ",\"env\":";
+  AppendJsonString(out, environment);
+  out += ",\"command\":" + std::to_string(event.command) + ",\"result\":" + std::to_string(result) + ",\"predictions\":";
+  AppendPredictions(out, predictions);
+  if (scored) {
+    out += ",\"scored\":";
+    AppendPredictions(out, *scored);
   }
-  return written;
+  out += "}\n";
 }
 
-}  // namespace
+// The size of each environment's model file; -1 where there is none.
+std::vector<std::int64_t> ModelFileSizes(const std::string& modelFolder, const CommandLog& log) {
+  std::vector<std::int64_t> sizes;
+  for (const std::string& environment : log.environments) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(ModelFileOf(modelFolder, environment), error);
+    sizes.push_back(error ? -1 : static_cast<std::int64_t>(size));
+  }
+  return sizes;
+}
 
-int Replay(const ReplayOptions& options, const CommandLog& log, std::FILE* out) {
+std::int64_t CountFiles(const std::vector<std::int64_t>& sizes) {
+  std::int64_t files = 0;
+  for (const std::int64_t size : sizes) files += size >= 0 ? 1 : 0;
+  return files;
+}
+
+// Tells on standard error where a scored replay starts from.
+void AnnounceStart(const ReplayOptions& options, const ScratchAppData* scratch, const CommandLog& log) {
+  const std::string modelFolder = ModelFolderOf(options.appData);
+  if (scratch != nullptr) {
+    std::fprintf(stderr, "cmdpredict: --eval without --app-data: learning from scratch in %s (removed afterwards)\n",
+                 modelFolder.c_str());
+    return;
+  }
+  const std::int64_t existing = CountFiles(ModelFileSizes(modelFolder, log));
+  if (existing > 0) {
+    std::fprintf(stderr, "cmdpredict: --eval starts from the existing models of %lld of %zu environments in %s\n",
+                 static_cast<long long>(existing), log.environments.size(), modelFolder.c_str());
+  }
+}
+
+int ReplayInto(const ReplayOptions& options, const CommandLog& log, std::FILE* out) {
   // Names are converted once; the log was checked, so every name is valid UTF-8.
   std::vector<WString> environments;
   for (const std::string& name : log.environments) environments.push_back(Utf8ToWide(name));
@@ -116,22 +169,32 @@ int Replay(const ReplayOptions& options, const CommandLog& log, std::FILE* out) 
   ConfigureManager(manager, options);
 
   Output output(out);
-  Evaluation evaluation;
+  Evaluation evaluation(log.environments.size());
+  std::vector<bool> used(log.environments.size(), false);
   Progress progress(log.events.size());
   const auto start = Clock::now();
   for (std::size_t i = 0; i < log.events.size(); ++i) {
     const LogEvent& event = log.events[i];
     const std::string& name = log.environments[event.environment];
-    if (options.eval) evaluation.AddEvent(event.command, TopPositions(manager, environments[event.environment]));
+    if (options.eval) {
+      evaluation.AddEvent(event.environment, event.command, TopPositions(manager, environments[event.environment]));
+    }
+    // The manager loads an environment on its first use, so before it the scored list is empty.
+    std::optional<Predictions> scored;
+    if (options.traceScored) {
+      scored.emplace();
+      if (used[event.environment]) manager.GetPredictionCommandIDs(name.c_str(), *scored);
+    }
 
     const auto before = Clock::now();
     const LONG result = manager.BeforeCommandRun(event.command, nullptr, name.c_str(), event.runKind, 0);
     evaluation.AddLatency(std::chrono::duration<double, std::micro>(Clock::now() - before).count());
+    used[event.environment] = true;
 
     if (options.trace) {
-      std::vector<PredictionCommandManagerPredictionData> predictions;
+      Predictions predictions;
       manager.GetPredictionCommandIDs(name.c_str(), predictions);
-      AppendTraceLine(output.Buffer(), event, name, result, predictions);
+      AppendTraceLine(output.Buffer(), event, name, result, predictions, scored);
       output.FlushIfLarge();
     }
     progress.Update(i + 1);
@@ -139,17 +202,35 @@ int Replay(const ReplayOptions& options, const CommandLog& log, std::FILE* out) 
   progress.Finish();
 
   ReplayTotals totals;
-  totals.environments = log.environments.size();
-  totals.modelFolder = ModelFolder(options);
+  totals.environments = log.environments;
+  totals.modelFolder = ModelFolderOf(options.appData);
+  totals.perEnvironment = options.perEnvironment;
   if (options.save) {
     manager.BeforeQuit();
-    totals.modelsWritten = CountModelFiles(options, environments);
+    totals.modelBytes = ModelFileSizes(totals.modelFolder, log);
+    totals.modelsWritten = CountFiles(totals.modelBytes);
   }
   totals.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  totals.peakMemoryBytes = PeakResidentBytes();
   if (!options.saveUserExcluded.empty()) manager.SaveCommandsUserExcluded(Utf8ToWide(options.saveUserExcluded));
 
-  if (options.eval) output.Buffer() += options.trace ? SummaryJson(evaluation, totals) : SummaryText(evaluation, totals);
+  if (options.eval) {
+    output.Buffer() += options.json || options.trace ? SummaryJson(evaluation, totals) : SummaryText(evaluation, totals);
+  }
   return 0;
+}
+
+}  // namespace
+
+int Replay(const ReplayOptions& options, const CommandLog& log, std::FILE* out) {
+  std::unique_ptr<ScratchAppData> scratch;
+  ReplayOptions effective = options;
+  if (effective.appData.empty()) {
+    scratch = std::make_unique<ScratchAppData>();
+    effective.appData = scratch->AppData();
+  }
+  if (effective.eval) AnnounceStart(effective, scratch.get(), log);
+  return ReplayInto(effective, log, out);
 }
 
 }  // namespace cmdpredict::cli

@@ -10,20 +10,24 @@
 namespace cmdpredict::cli {
 
 struct ReplayOptions {
-  std::string appData;  // the application-data folder, ending with a separator
+  std::string appData;  // the application-data folder, ending with a separator; empty: a temporary one
   int history = 1;
   int maxHistory = 10;
   int predictions = 10;
   bool learn = true;
   bool trace = false;
+  bool traceScored = false;  // trace lines also carry the list that was scored before the event
   bool eval = false;
+  bool json = false;     // the summary as one JSON object
+  bool perEnvironment = false;
   bool save = true;
   std::vector<std::string> excludeTraining;  // training-exclusion files, loaded in order
   std::string userExcluded;                  // user-excluded list to load, or empty
   std::string saveUserExcluded;              // where to write the user-excluded list, or empty
 };
 
-// Runs the replay, writing the trace and the summary to `out`. Returns the process exit status.
+// Runs the replay, writing the trace and the summary to `out` and notices to standard error.
+// Returns the process exit status.
 int Replay(const ReplayOptions& options, const CommandLog& log, std::FILE* out);
 
 }  // namespace cmdpredict::cli

@@ -327,6 +327,21 @@ ModelVersion ReadVersion(JsonReference value) {
   return read;
 }
 
+TextLoad LoadFromText(ContextTree& tree, const std::string& text) {
+  TextLoad loaded;
+  const cmdpredict::JsonDocumentPtr document = cmdpredict::CreateJsonDocument();
+  const JsonValue* root = document->Parse(text.c_str());
+  if (document->HasParseError()) {
+    loaded.backUp = true;
+    return loaded;
+  }
+  loaded.isJson = true;
+  loaded.severity = FromJson(tree, JsonReference(*root));
+  loaded.version = ReadVersion(JsonReference(*root));
+  loaded.backUp = !IsAcceptedVersion(loaded.version) || loaded.severity != kLoadedFully;
+  return loaded;
+}
+
 bool ContextTree::Save(const std::string& path) {
   // A tree too deep for Load is not written: the previous file stays readable.
   const std::optional<std::string> text = ToFileText(*this);
@@ -340,17 +355,14 @@ bool ContextTree::Load(const std::string& path) {
   std::string text;
   if (cmdpredict::FileExists(fileName) != 0 || !cmdpredict::CurrentEnv().ReadFile(fileName, text)) return false;
 
-  const cmdpredict::JsonDocumentPtr document = cmdpredict::CreateJsonDocument();
-  const JsonValue* root = document->Parse(text.c_str());
-  if (document->HasParseError()) {
+  const TextLoad loaded = LoadFromText(*this, text);
+  if (!loaded.isJson) {
     BackUp(fileName);
     return false;
   }
-  const LoadSeverity severity = FromJson(*this, JsonReference(*root));
-  const ModelVersion version = ReadVersion(JsonReference(*root));
-  if (!IsAcceptedVersion(version)) {
-    BackUp(fileName, version);
-  } else if (severity != kLoadedFully) {
+  if (!IsAcceptedVersion(loaded.version)) {
+    BackUp(fileName, loaded.version);
+  } else if (loaded.severity != kLoadedFully) {
     BackUp(fileName);
   }
   return true;

@@ -46,6 +46,18 @@ LoadSeverity FromJson(ContextTree& tree, cmdpredict::JsonReference value);
 // Resets the node and fills it and its children from the value; damaged children are dropped.
 LoadSeverity FromJson(ContextTree::Node& node, cmdpredict::JsonReference value);
 
+// What Load makes of a file's text.
+struct TextLoad {
+  bool isJson = false;  // false: the text is not JSON and the tree was left as it was
+  LoadSeverity severity = kLoadedFully;
+  ModelVersion version;
+  bool backUp = false;  // whether Load backs the file up
+};
+
+// Fills the tree from the text of a model file exactly as Load does, without reading or writing
+// any file: for tools that look into a model without changing it.
+TextLoad LoadFromText(ContextTree& tree, const std::string& text);
+
 // "major.minor" of the value's "version"; (0, 0) when it is missing or not of that form, or when
 // a part does not fit an int.
 ModelVersion ReadVersion(cmdpredict::JsonReference value);
