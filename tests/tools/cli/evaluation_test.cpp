@@ -7,18 +7,71 @@
 namespace cmdpredict::cli {
 namespace {
 
-TEST(Evaluation, CountsHitsAtEachCutoffTheReciprocalRankAndLatencies) {
-  Evaluation evaluation;
-  evaluation.AddEvent(7, {7, 1, 2});        // position 0
-  evaluation.AddEvent(5, {1, 2, 3, 4, 5});  // position 4
-  evaluation.AddEvent(9, {1, 2, 3});        // not predicted
-  evaluation.AddEvent(0, {0, 0, 0});        // command 0 never hits
-  for (int i = 1; i <= 100; ++i) evaluation.AddLatency(i);
+TEST(Scores, CountsHitsAtEachCutoffAndTheExactMeanReciprocalRank) {
+  Scores scores;
+  scores.Add(7, {7, 1, 2});        // position 0
+  scores.Add(5, {1, 2, 3, 4, 5});  // position 4
+  scores.Add(9, {1, 2, 3});        // not ranked
+  scores.Add(0, {0, 0, 0});        // command 0 never hits
+  scores.Add(3, {1, 2, 4, 5, 6, 7, 8, 9, 10, 3});  // position 9
+  EXPECT_EQ(scores.Events(), 5U);
+  EXPECT_EQ((std::array<std::size_t, 4>{scores.Hits(0), scores.Hits(1), scores.Hits(2), scores.Hits(3)}),
+            (std::array<std::size_t, 4>{1, 1, 2, 3}));
+  EXPECT_EQ(scores.HitRate(3), 3.0 / 5.0);
+  // (2520 + 504 + 252) / 2520 / 5, divided once.
+  EXPECT_EQ(scores.MeanReciprocalRank(), 3276.0 / (2520.0 * 5.0));
+}
+
+TEST(Baselines, RankTheMostRecentDistinctCommandsFirst) {
+  Baselines baselines;
+  std::uint64_t time = 0;
+  for (const LONG command : {1, 2, 3, 2, 2}) baselines.Learn(command, ++time);
+  EXPECT_EQ(baselines.Recent(), (RankedPositions{2, 3, 1}));
+  for (LONG command = 10; command < 20; ++command) baselines.Learn(command, ++time);
+  EXPECT_EQ(baselines.Recent(), (RankedPositions{19, 18, 17, 16, 15, 14, 13, 12, 11, 10}));
+}
+
+TEST(Baselines, RankTheMostFrequentCommandsWithTheLatestFirstAmongEqualCounts) {
+  Baselines baselines;
+  std::uint64_t time = 0;
+  for (const LONG command : {5, 6, 7, 6, 5, 8}) baselines.Learn(command, ++time);
+  EXPECT_EQ(baselines.Frequent(), (RankedPositions{5, 6, 8, 7}));
+}
+
+TEST(Baselines, RankTheSuccessorsOfTheLastCommandByTransitionCount) {
+  Baselines baselines;
+  std::uint64_t time = 0;
+  EXPECT_EQ(baselines.Transition(), RankedPositions{});
+  for (const LONG command : {1, 2, 1, 3, 1, 3, 1, 4, 4, 1}) baselines.Learn(command, ++time);
+  // After 1 came 2 once, 3 twice, 4 once (latest): 3, then 4 before 2.
+  EXPECT_EQ(baselines.Transition(), (RankedPositions{3, 4, 2}));
+  baselines.Learn(9, ++time);
+  EXPECT_EQ(baselines.Transition(), RankedPositions{});
+}
+
+TEST(Evaluation, ScoresNonRepeatEventsApartPerEnvironment) {
+  Evaluation evaluation(2);
+  evaluation.AddEvent(0, 1, {});
+  evaluation.AddEvent(1, 1, {});   // another environment: not a repeat
+  evaluation.AddEvent(0, 1, {1});  // repeat, a library hit
+  evaluation.AddEvent(0, 2, {2});  // not a repeat, a library hit
+  const ScoreTable& total = evaluation.Total();
+  EXPECT_EQ(total.all[kLibrary].Events(), 4U);
+  EXPECT_EQ(total.nonRepeat[kLibrary].Events(), 3U);
+  EXPECT_EQ(total.all[kLibrary].Hits(0), 2U);
+  EXPECT_EQ(total.nonRepeat[kLibrary].Hits(0), 1U);
+  // The recent baseline saw 1 in environment 0 before the repeat, and nothing of environment 1.
+  EXPECT_EQ(total.all[kRecent].Hits(0), 1U);
+  EXPECT_EQ(evaluation.Environment(1).all[kRecent].Hits(3), 0U);
+  EXPECT_EQ(evaluation.Environment(0).nonRepeat[kFrequent].Events(), 2U);
+}
+
+TEST(Evaluation, ReportsLatencyPercentilesByNearestRankAndTheMaximum) {
+  Evaluation evaluation(1);
+  for (int i = 100; i >= 1; --i) evaluation.AddLatency(i);
   EXPECT_EQ(evaluation.LatencyPercentile(0.5), 51.0);
   EXPECT_EQ(evaluation.LatencyPercentile(0.99), 99.0);
-  EXPECT_DOUBLE_EQ(evaluation.MeanReciprocalRank(), (1.0 + 0.2) / 4.0);
-  const std::string json = SummaryJson(evaluation, ReplayTotals{1, 0.5, 1, "m"});
-  EXPECT_EQ(json.rfind("{\"summary\":{\"events\":4,\"hits\":{\"1\":1,\"3\":1,\"5\":2,\"10\":2}", 0), 0U) << json;
+  EXPECT_EQ(evaluation.LatencyMax(), 100.0);
 }
 
 TEST(JsonOutput, WritesShortestRoundTripDoublesAndEscapedTexts) {
