@@ -211,3 +211,33 @@ TEST_F(ModelFileTest, LoadsWhatCanBeUsedAndBacksUpDamageAndWantingVersions) {
 
 }  // namespace
 }  // namespace Quenmar::Intel
+
+namespace Quenmar::Intel {
+namespace {
+
+TEST_F(ModelFileTest, LoadingFromTextFillsTheTreeAsLoadDoesAndTellsWhetherLoadBacksUp) {
+  const struct {
+    std::string text;
+    bool isJson;
+    bool backUp;
+  } cases[] = {{kAbaText, true, false},
+               {Saved(R"({"i":1,"f":-2.5,"c":[]})"), true, true},
+               {FileText(kAbaChildren, R"("schema":"concise","version":"0.9","d":2,"e":["","a","b"])"), true, true},
+               {"not JSON", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    for (const std::string& name : Files()) fs::remove(folder.File(name));
+    ContextTree fromText{2, 3};
+    fromText.AddSequence({"a", "b", "a"});
+    const TextLoad loaded = LoadFromText(fromText, c.text);
+    EXPECT_EQ(loaded.isJson, c.isJson);
+    EXPECT_EQ(loaded.backUp, c.backUp);
+    EXPECT_EQ(Files(), Names{});
+    EXPECT_EQ(LoadText(c.text), c.isJson);
+    EXPECT_EQ(TextOf(fromText), TextOf(tree));
+    EXPECT_EQ(Files().size(), c.backUp ? 2U : 1U);
+  }
+}
+
+}  // namespace
+}  // namespace Quenmar::Intel
