@@ -108,7 +108,7 @@ struct PredictCommand {
     predict.add_option("--predictions", options.predictions, "Predictions to list (0 or less: all)")
         ->capture_default_str();
     predict.add_flag("--json", options.json, "Print one JSON object");
-    predict.add_option("CMD", options.commands, "Commands run so far, oldest first (use -- before negative ones)");
+    predict.add_option("CMD", options.commands, "Commands run so far, oldest first");
     m_app = &predict;
   }
 
