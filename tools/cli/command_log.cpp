@@ -37,7 +37,8 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
   std::vector<std::string_view> fields;
   for (std::size_t start = 0;;) {
     const std::size_t comma = line.find(',', start);
-    fields.push_back(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    fields.push_back(
+        line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
     if (comma == std::string_view::npos) return fields;
     start = comma + 1;
   }
@@ -47,7 +48,8 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
 std::string ParseEvent(std::string_view line, std::string_view& environment, LogEvent& event) {
   const std::vector<std::string_view> fields = SplitFields(line);
   if (fields.size() != 2 && fields.size() != 3) {
-    return "expected ENV,COMMAND or ENV,COMMAND,RUNKIND but found " + std::to_string(fields.size()) + " fields";
+    return "expected ENV,COMMAND or ENV,COMMAND,RUNKIND but found " + std::to_string(fields.size()) +
+           " fields";
   }
   environment = fields[0];
   if (environment.find('\0') != std::string_view::npos) return "the environment name contains a NUL byte";
@@ -79,7 +81,8 @@ std::string UnreadableReason(const std::string& path) {
   return std::string();
 }
 
-LogReadStatus ReadStream(std::FILE* file, const std::string& path, CommandLogParser& parser, std::string& message) {
+LogReadStatus ReadStream(std::FILE* file, const std::string& path, CommandLogParser& parser,
+                         std::string& message) {
   std::string piece(kReadPieceBytes, '\0');
   for (;;) {
     const std::size_t got = std::fread(piece.data(), 1, piece.size(), file);
@@ -118,7 +121,8 @@ std::string QuoteField(std::string_view field) {
 bool CommandLogParser::Feed(std::string_view bytes) {
   if (!m_error.empty()) return false;
   m_bytes += bytes.size();
-  if (m_bytes > kMaxLogBytes) return Fail("the log is longer than " + std::to_string(kMaxLogBytes) + " bytes");
+  if (m_bytes > kMaxLogBytes)
+    return Fail("the log is longer than " + std::to_string(kMaxLogBytes) + " bytes");
   while (!bytes.empty()) {
     const std::size_t newline = bytes.find('\n');
     const std::string_view piece = bytes.substr(0, newline);
@@ -170,8 +174,8 @@ bool CommandLogParser::TakeLine(std::string_view line) {
   const std::string reason = ParseEvent(line, environment, event);
   if (!reason.empty()) return Fail(reason);
   ++m_lineNumber;
-  const auto [found, added] =
-      m_environmentIndex.try_emplace(std::string(environment), static_cast<std::uint32_t>(m_log.environments.size()));
+  const auto [found, added] = m_environmentIndex.try_emplace(
+      std::string(environment), static_cast<std::uint32_t>(m_log.environments.size()));
   if (added) m_log.environments.emplace_back(environment);
   event.environment = found->second;
   m_log.events.push_back(event);

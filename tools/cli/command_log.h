@@ -24,7 +24,7 @@ struct LogEvent {
   std::uint32_t line = 0;         // 1-based line number in the log
   std::uint32_t environment = 0;  // index into CommandLog::environments
   LONG command = 0;
-  DWORD runKind = 0;              // 0 when the line has no third field
+  DWORD runKind = 0;  // 0 when the line has no third field
 };
 
 struct CommandLog {

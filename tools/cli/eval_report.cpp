@@ -26,7 +26,8 @@ std::uint64_t TotalModelBytes(const ReplayTotals& totals) {
 
 std::string ScoreColumns(const Scores& scores) {
   std::string text;
-  for (std::size_t i = 0; i < Scores::kCutoffs.size(); ++i) text += Padded(Format("%.1f%%", 100.0 * scores.HitRate(i)), 7);
+  for (std::size_t i = 0; i < Scores::kCutoffs.size(); ++i)
+    text += Padded(Format("%.1f%%", 100.0 * scores.HitRate(i)), 7);
   return text + Format("%.4f", scores.MeanReciprocalRank());
 }
 
@@ -41,8 +42,8 @@ std::string TableText(const ScoreTable& table) {
 }
 
 std::string EventsText(const ScoreTable& table) {
-  return std::to_string(table.all[kLibrary].Events()) + " (" + std::to_string(table.nonRepeat[kLibrary].Events()) +
-         " not repeating the previous command)\n";
+  return std::to_string(table.all[kLibrary].Events()) + " (" +
+         std::to_string(table.nonRepeat[kLibrary].Events()) + " not repeating the previous command)\n";
 }
 
 void AppendHits(std::string& json, const Scores& scores) {
@@ -70,7 +71,8 @@ void AppendScores(std::string& json, const Scores& scores) {
 
 // {"all":{"cmdpredict":{...},...},"non_repeat":{...}}
 void AppendTable(std::string& json, const ScoreTable& table) {
-  for (const auto& [name, scores] : {std::pair{"{\"all\":{", &table.all}, std::pair{",\"non_repeat\":{", &table.nonRepeat}}) {
+  for (const auto& [name, scores] :
+       {std::pair{"{\"all\":{", &table.all}, std::pair{",\"non_repeat\":{", &table.nonRepeat}}) {
     json += name;
     for (std::size_t p = 0; p < kPredictorCount; ++p) {
       json += std::string(p > 0 ? "," : "") + "\"" + PredictorName(static_cast<Predictor>(p)) + "\":";
@@ -89,16 +91,17 @@ std::string SummaryText(const Evaluation& evaluation, const ReplayTotals& totals
   text += "environments        " + std::to_string(totals.environments.size()) + "\n";
   text += TableText(total);
   text += "latency per command " + Format(" p50 %.1f us", evaluation.LatencyPercentile(0.5)) +
-          Format(", p99 %.1f us", evaluation.LatencyPercentile(0.99)) + Format(", max %.1f us", evaluation.LatencyMax()) +
-          "\n";
+          Format(", p99 %.1f us", evaluation.LatencyPercentile(0.99)) +
+          Format(", max %.1f us", evaluation.LatencyMax()) + "\n";
   text += "replay time         " + Format("%.3f s", totals.seconds) + "\n";
   if (totals.modelsWritten < 0) {
     text += "models written      none (--no-save)\n";
   } else {
-    text += "models written      " + std::to_string(totals.modelsWritten) + " in " + totals.modelFolder + " (" +
-            std::to_string(TotalModelBytes(totals)) + " bytes)\n";
+    text += "models written      " + std::to_string(totals.modelsWritten) + " in " + totals.modelFolder +
+            " (" + std::to_string(TotalModelBytes(totals)) + " bytes)\n";
   }
-  text += "peak memory         " + Format("%.1f MB", static_cast<double>(totals.peakMemoryBytes) / 1e6) + "\n";
+  text +=
+      "peak memory         " + Format("%.1f MB", static_cast<double>(totals.peakMemoryBytes) / 1e6) + "\n";
   if (!totals.perEnvironment) return text;
   for (std::size_t e = 0; e < totals.environments.size(); ++e) {
     std::string name;

@@ -8,6 +8,7 @@
 #include "json_output.h"
 #include "model_files.h"
 #include "models/contexttree/context_tree_file.h"
+#include "support/files/text.h"
 
 namespace cmdpredict::cli {
 namespace {
@@ -24,7 +25,7 @@ struct Context {
 struct ModelSummary {
   Quenmar::Intel::TextLoad load;
   std::uint64_t depth = 0;
-  std::uint64_t nodes = 0;  // below the root
+  std::uint64_t nodes = 0;            // below the root
   std::size_t distinctCommands = 0;   // the root's children
   std::vector<const Node*> commands;  // the most frequent of them, most frequent first
   std::vector<Context> contexts;      // strongest first
@@ -71,7 +72,8 @@ ModelSummary Summarize(ContextTree& tree, const std::string& text, int top) {
     if (left.node->frequency != right.node->frequency) return left.node->frequency > right.node->frequency;
     return left.order < right.order;
   };
-  const auto end = summary.contexts.begin() + static_cast<std::ptrdiff_t>(std::min(keep, summary.contexts.size()));
+  const auto end =
+      summary.contexts.begin() + static_cast<std::ptrdiff_t>(std::min(keep, summary.contexts.size()));
   std::partial_sort(summary.contexts.begin(), end, summary.contexts.end(), stronger);
   summary.contexts.erase(end, summary.contexts.end());
   return summary;
@@ -100,7 +102,8 @@ double Share(const Node& node) {
 
 std::string LoadVerdict(const Quenmar::Intel::TextLoad& load) {
   if (!load.isJson) return "not JSON: loading backs the file up and starts an empty model";
-  if (load.severity == Quenmar::Intel::kUnusable) return "unusable: loading backs the file up and keeps what it can";
+  if (load.severity == Quenmar::Intel::kUnusable)
+    return "unusable: loading backs the file up and keeps what it can";
   if (load.backUp) return "damaged: loading repairs it in memory and backs the file up";
   return "loads fully";
 }
@@ -182,10 +185,9 @@ bool FindModelFiles(const std::string& path, std::vector<std::string>& files, st
   }
   std::filesystem::path folder(path);
   if (std::filesystem::is_directory(folder / "ModelPrediction", error)) folder /= "ModelPrediction";
-  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-    const std::string name = entry->path().filename().string();
-    if (entry->is_regular_file(error) && name.size() > std::string(kModelFileExtension).size() &&
-        name.compare(name.size() - std::string(kModelFileExtension).size(), std::string::npos, kModelFileExtension) == 0) {
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    if (entry->is_regular_file(error) && EndsWith(entry->path().filename().string(), kModelFileExtension)) {
       files.push_back(entry->path().string());
     }
   }

@@ -1,7 +1,6 @@
 // cmdpredict: the command-line tool of the cmdpredict library. Parses the command line and hands
 // the work to the subcommand's file; the exit statuses are those of exit_status.h.
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -35,7 +34,8 @@ std::string DefaultAppData() {
 }
 
 std::string WithTrailingSeparator(std::string folder) {
-  if (folder.empty() || folder.back() != cmdpredict::kPathSeparator) folder.push_back(cmdpredict::kPathSeparator);
+  if (folder.empty() || folder.back() != cmdpredict::kPathSeparator)
+    folder.push_back(cmdpredict::kPathSeparator);
   return folder;
 }
 
@@ -53,34 +53,41 @@ struct ReplayCommand {
   std::string logPath;
   ReplayOptions options;
 
-  void AddTo(CLI::App& app) {
-    CLI::App& replay = *app.add_subcommand("replay", "Replay a command log through the prediction manager as a host does");
+  void AddTo(CLI::App& parent) {
+    CLI::App& replay = *parent.add_subcommand(
+        "replay", "Replay a command log through the prediction manager as a host does");
     replay.add_option("LOG", logPath, kLogHelp)->required();
-    replay.add_option("--app-data", options.appData,
-                      "Application-data folder; models live in its sub-folder ModelPrediction (default "
-                      "$XDG_DATA_HOME/cmdpredict/ or ~/.local/share/cmdpredict/; with --eval a fresh temporary folder)");
+    replay.add_option(
+        "--app-data", options.appData,
+        "Application-data folder; models live in its sub-folder ModelPrediction (default "
+        "$XDG_DATA_HOME/cmdpredict/ or ~/.local/share/cmdpredict/; with --eval a fresh temporary folder)");
     replay.add_option("--history", options.history, "Latest commands used as the prediction history")
         ->capture_default_str();
-    replay.add_option("--max-history", options.maxHistory, "Latest commands kept per environment (negative: no limit)")
+    replay
+        .add_option("--max-history", options.maxHistory,
+                    "Latest commands kept per environment (negative: no limit)")
         ->capture_default_str();
     replay.add_option("--predictions", options.predictions, "Predictions per environment (0 or less: all)")
         ->capture_default_str();
-    replay.add_flag("--no-learn", [this](std::int64_t) { options.learn = false; }, "Do not train the models");
+    replay.add_flag(
+        "--no-learn", [this](std::int64_t) { options.learn = false; }, "Do not train the models");
     replay.add_flag("--trace", options.trace, "Print one JSON line with the predictions after every event");
     replay.add_flag(
         "--trace-scored", [this](std::int64_t) { options.trace = options.traceScored = true; },
         "--trace, and each line also carries the list scored before the event (\"scored\")");
-    CLI::Option* eval =
-        replay.add_flag("--eval", options.eval, "Score the predictions and three baselines against the commands that follow");
+    CLI::Option* eval = replay.add_flag(
+        "--eval", options.eval, "Score the predictions and three baselines against the commands that follow");
     replay.add_flag("--json", options.json, "Print the --eval summary as one JSON object")->needs(eval);
-    replay.add_flag("--per-env", options.perEnvironment, "Add a --eval breakdown per environment")->needs(eval);
-    replay.add_flag("--no-save", [this](std::int64_t) { options.save = false; }, "Do not save the models");
+    replay.add_flag("--per-env", options.perEnvironment, "Add a --eval breakdown per environment")
+        ->needs(eval);
+    replay.add_flag(
+        "--no-save", [this](std::int64_t) { options.save = false; }, "Do not save the models");
     replay.add_option("--exclude-training", options.excludeTraining,
                       "File of commands excluded from training (repeatable, loaded in order)");
     replay.add_option("--user-excluded", options.userExcluded, "File of user-excluded commands to load");
     replay.add_option("--save-user-excluded", options.saveUserExcluded,
                       "Write the user-excluded commands to this file after the replay");
-    m_app = &replay;
+    app = &replay;
   }
 
   int Run() {
@@ -92,16 +99,18 @@ struct ReplayCommand {
     return Replay(options, log, stdout);
   }
 
-  CLI::App* m_app = nullptr;
+  CLI::App* app = nullptr;  // the subcommand, to tell whether it was given
 };
 
 struct PredictCommand {
   PredictOptions options;
 
-  void AddTo(CLI::App& app) {
-    CLI::App& predict = *app.add_subcommand(
-        "predict", "Print the ranked list that an environment's saved model gives after the commands; changes nothing");
-    predict.add_option("--app-data", options.appData, "Application-data folder holding ModelPrediction")->required();
+  void AddTo(CLI::App& parent) {
+    CLI::App& predict = *parent.add_subcommand(
+        "predict",
+        "Print the ranked list that an environment's saved model gives after the commands; changes nothing");
+    predict.add_option("--app-data", options.appData, "Application-data folder holding ModelPrediction")
+        ->required();
     predict.add_option("--env", options.environment, "Environment name")->required();
     predict.add_option("--history", options.history, "Latest commands used as the prediction history")
         ->capture_default_str();
@@ -109,7 +118,7 @@ struct PredictCommand {
         ->capture_default_str();
     predict.add_flag("--json", options.json, "Print one JSON object");
     predict.add_option("CMD", options.commands, "Commands run so far, oldest first");
-    m_app = &predict;
+    app = &predict;
   }
 
   int Run() {
@@ -117,35 +126,38 @@ struct PredictCommand {
     return Predict(options, stdout);
   }
 
-  CLI::App* m_app = nullptr;
+  CLI::App* app = nullptr;  // the subcommand, to tell whether it was given
 };
 
 struct InspectCommand {
   InspectOptions options;
 
-  void AddTo(CLI::App& app) {
-    CLI::App& inspect = *app.add_subcommand(
+  void AddTo(CLI::App& parent) {
+    CLI::App& inspect = *parent.add_subcommand(
         "inspect", "Describe model files and what loading them would do, without changing them");
-    inspect.add_option("PATH", options.path, "A model file, an application-data folder or a model folder")->required();
-    inspect.add_option("--top", options.top, "Most frequent commands and strongest contexts shown")->capture_default_str();
+    inspect.add_option("PATH", options.path, "A model file, an application-data folder or a model folder")
+        ->required();
+    inspect.add_option("--top", options.top, "Most frequent commands and strongest contexts shown")
+        ->capture_default_str();
     inspect.add_flag("--json", options.json, "Print one JSON object");
-    m_app = &inspect;
+    app = &inspect;
   }
 
   int Run() { return Inspect(options, stdout); }
 
-  CLI::App* m_app = nullptr;
+  CLI::App* app = nullptr;  // the subcommand, to tell whether it was given
 };
 
 struct StatsCommand {
   std::string logPath;
   bool json = false;
 
-  void AddTo(CLI::App& app) {
-    CLI::App& stats = *app.add_subcommand("stats", "Count the events, environments, commands and repeats of a log");
+  void AddTo(CLI::App& parent) {
+    CLI::App& stats =
+        *parent.add_subcommand("stats", "Count the events, environments, commands and repeats of a log");
     stats.add_option("LOG", logPath, kLogHelp)->required();
     stats.add_flag("--json", json, "Print one JSON object");
-    m_app = &stats;
+    app = &stats;
   }
 
   int Run() {
@@ -157,7 +169,7 @@ struct StatsCommand {
     return kExitOk;
   }
 
-  CLI::App* m_app = nullptr;
+  CLI::App* app = nullptr;  // the subcommand, to tell whether it was given
 };
 
 }  // namespace
@@ -184,12 +196,13 @@ int main(int argc, char** argv) {
   }
 
   try {
-    if (replay.m_app->parsed()) return replay.Run();
-    if (predict.m_app->parsed()) return predict.Run();
-    if (inspect.m_app->parsed()) return inspect.Run();
+    if (replay.app->parsed()) return replay.Run();
+    if (predict.app->parsed()) return predict.Run();
+    if (inspect.app->parsed()) return inspect.Run();
     return stats.Run();
   } catch (const std::range_error& badName) {
-    std::fprintf(stderr, "cmdpredict: a folder, file or environment name is not valid UTF-8 (%s)\n", badName.what());
+    std::fprintf(stderr, "cmdpredict: a folder, file or environment name is not valid UTF-8 (%s)\n",
+                 badName.what());
     return kExitUsageError;
   }
 }

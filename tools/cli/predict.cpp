@@ -23,7 +23,8 @@ std::string Text(const std::vector<LONG>& history, const RankedCommands& ranked)
   return text;
 }
 
-std::string Json(const PredictOptions& options, const std::vector<LONG>& history, const RankedCommands& ranked) {
+std::string Json(const PredictOptions& options, const std::vector<LONG>& history,
+                 const RankedCommands& ranked) {
   std::string json = "{\"env\":";
   AppendJsonString(json, options.environment);
   json += ",\"history\":[";

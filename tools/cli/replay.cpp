@@ -8,6 +8,7 @@
 #include "cmdpredict/prediction_command_manager.h"
 #include "eval_report.h"
 #include "evaluation.h"
+#include "exit_status.h"
 #include "json_output.h"
 #include "model_files.h"
 #include "platform/paths.h"
@@ -48,7 +49,8 @@ class Progress {
   static constexpr std::size_t kLongReplay = 100000;
   static constexpr std::size_t kBarWidth = 40;
 
-  explicit Progress(std::size_t total) : m_total(total), m_shown(total > kLongReplay && StandardErrorIsTerminal()) {}
+  explicit Progress(std::size_t total)
+      : m_total(total), m_shown(total > kLongReplay && StandardErrorIsTerminal()) {}
   void Update(std::size_t done) {
     if (!m_shown || done * 100 / m_total == m_percent) return;
     m_percent = done * 100 / m_total;
@@ -89,7 +91,8 @@ void ConfigureManager(CPredictionCommandManager& manager, const ReplayOptions& o
   manager.Initialize(CMDPREDICT_WIDE(""), appData.c_str(), options.history, options.maxHistory);
   manager.SetNumberOfPredictionCommands(options.predictions);
   if (!options.learn) manager.SetAddToPredictionModel(false);
-  for (const std::string& file : options.excludeTraining) manager.LoadCommandsExcludedFromTraining(Utf8ToWide(file));
+  for (const std::string& file : options.excludeTraining)
+    manager.LoadCommandsExcludedFromTraining(Utf8ToWide(file));
   if (!options.userExcluded.empty()) manager.LoadCommandsUserExcluded(Utf8ToWide(options.userExcluded));
 }
 
@@ -116,7 +119,8 @@ void AppendTraceLine(std::string& out, const LogEvent& event, const std::string&
                      const Predictions& predictions, const std::optional<Predictions>& scored) {
   out += "{\"line\":" + std::to_string(event.line) + ",\"env\":";
   AppendJsonString(out, environment);
-  out += ",\"command\":" + std::to_string(event.command) + ",\"result\":" + std::to_string(result) + ",\"predictions\":";
+  out += ",\"command\":" + std::to_string(event.command) + ",\"result\":" + std::to_string(result) +
+         ",\"predictions\":";
   AppendPredictions(out, predictions);
   if (scored) {
     out += ",\"scored\":";
@@ -146,13 +150,15 @@ std::int64_t CountFiles(const std::vector<std::int64_t>& sizes) {
 void AnnounceStart(const ReplayOptions& options, const ScratchAppData* scratch, const CommandLog& log) {
   const std::string modelFolder = ModelFolderOf(options.appData);
   if (scratch != nullptr) {
-    std::fprintf(stderr, "cmdpredict: --eval without --app-data: learning from scratch in %s (removed afterwards)\n",
+    std::fprintf(stderr,
+                 "cmdpredict: --eval without --app-data: learning from scratch in %s (removed afterwards)\n",
                  modelFolder.c_str());
     return;
   }
   const std::int64_t existing = CountFiles(ModelFileSizes(modelFolder, log));
   if (existing > 0) {
-    std::fprintf(stderr, "cmdpredict: --eval starts from the existing models of %lld of %zu environments in %s\n",
+    std::fprintf(stderr,
+                 "cmdpredict: --eval starts from the existing models of %lld of %zu environments in %s\n",
                  static_cast<long long>(existing), log.environments.size(), modelFolder.c_str());
   }
 }
@@ -163,7 +169,8 @@ int ReplayInto(const ReplayOptions& options, const CommandLog& log, std::FILE* o
   for (const std::string& name : log.environments) environments.push_back(Utf8ToWide(name));
 
   std::error_code ignored;  // a folder that cannot be made shows as models written to nowhere
-  std::filesystem::create_directories(std::filesystem::path(options.appData).parent_path().parent_path(), ignored);
+  std::filesystem::create_directories(std::filesystem::path(options.appData).parent_path().parent_path(),
+                                      ignored);
 
   CPredictionCommandManager manager;
   ConfigureManager(manager, options);
@@ -177,7 +184,8 @@ int ReplayInto(const ReplayOptions& options, const CommandLog& log, std::FILE* o
     const LogEvent& event = log.events[i];
     const std::string& name = log.environments[event.environment];
     if (options.eval) {
-      evaluation.AddEvent(event.environment, event.command, TopPositions(manager, environments[event.environment]));
+      evaluation.AddEvent(event.environment, event.command,
+                          TopPositions(manager, environments[event.environment]));
     }
     // The manager loads an environment on its first use, so before it the scored list is empty.
     std::optional<Predictions> scored;
@@ -212,12 +220,14 @@ int ReplayInto(const ReplayOptions& options, const CommandLog& log, std::FILE* o
   }
   totals.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   totals.peakMemoryBytes = PeakResidentBytes();
-  if (!options.saveUserExcluded.empty()) manager.SaveCommandsUserExcluded(Utf8ToWide(options.saveUserExcluded));
+  if (!options.saveUserExcluded.empty())
+    manager.SaveCommandsUserExcluded(Utf8ToWide(options.saveUserExcluded));
 
   if (options.eval) {
-    output.Buffer() += options.json || options.trace ? SummaryJson(evaluation, totals) : SummaryText(evaluation, totals);
+    output.Buffer() +=
+        options.json || options.trace ? SummaryJson(evaluation, totals) : SummaryText(evaluation, totals);
   }
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ struct ReplayOptions {
   bool trace = false;
   bool traceScored = false;  // trace lines also carry the list that was scored before the event
   bool eval = false;
-  bool json = false;     // the summary as one JSON object
+  bool json = false;  // the summary as one JSON object
   bool perEnvironment = false;
   bool save = true;
   std::vector<std::string> excludeTraining;  // training-exclusion files, loaded in order

@@ -14,7 +14,9 @@ struct Counts {
   std::size_t repeats = 0;  // events whose command is that of the environment's previous event
   std::set<LONG> commands;
 
-  double RepeatShare() const { return events == 0 ? 0.0 : static_cast<double>(repeats) / static_cast<double>(events); }
+  double RepeatShare() const {
+    return events == 0 ? 0.0 : static_cast<double>(repeats) / static_cast<double>(events);
+  }
 };
 
 std::string Percent(double share) {
@@ -29,9 +31,9 @@ std::string CountsText(const Counts& counts) {
 }
 
 void AppendCountsJson(std::string& json, const Counts& counts) {
-  json += "\"events\":" + std::to_string(counts.events) + ",\"distinct_commands\":" +
-          std::to_string(counts.commands.size()) + ",\"repeats\":" + std::to_string(counts.repeats) +
-          ",\"repeat_share\":";
+  json += "\"events\":" + std::to_string(counts.events) +
+          ",\"distinct_commands\":" + std::to_string(counts.commands.size()) +
+          ",\"repeats\":" + std::to_string(counts.repeats) + ",\"repeat_share\":";
   AppendJsonDouble(json, counts.RepeatShare());
 }
 
@@ -42,7 +44,8 @@ std::string LogStatistics(const CommandLog& log, bool json) {
   std::vector<Counts> environments(log.environments.size());
   std::vector<const LogEvent*> previous(log.environments.size(), nullptr);
   for (const LogEvent& event : log.events) {
-    const bool repeat = previous[event.environment] != nullptr && previous[event.environment]->command == event.command;
+    const bool repeat =
+        previous[event.environment] != nullptr && previous[event.environment]->command == event.command;
     previous[event.environment] = &event;
     for (Counts* counts : {&total, &environments[event.environment]}) {
       ++counts->events;
@@ -52,7 +55,8 @@ std::string LogStatistics(const CommandLog& log, bool json) {
   }
 
   if (!json) {
-    std::string text = "total  " + std::to_string(log.environments.size()) + " environments, " + CountsText(total);
+    std::string text =
+        "total  " + std::to_string(log.environments.size()) + " environments, " + CountsText(total);
     for (std::size_t e = 0; e < environments.size(); ++e) {
       AppendJsonString(text, log.environments[e]);
       text += "  " + CountsText(environments[e]);

@@ -220,10 +220,11 @@ TEST_F(ModelFileTest, LoadingFromTextFillsTheTreeAsLoadDoesAndTellsWhetherLoadBa
     std::string text;
     bool isJson;
     bool backUp;
-  } cases[] = {{kAbaText, true, false},
-               {Saved(R"({"i":1,"f":-2.5,"c":[]})"), true, true},
-               {FileText(kAbaChildren, R"("schema":"concise","version":"0.9","d":2,"e":["","a","b"])"), true, true},
-               {"not JSON", false, true}};
+  } cases[] = {
+      {kAbaText, true, false},
+      {Saved(R"({"i":1,"f":-2.5,"c":[]})"), true, true},
+      {FileText(kAbaChildren, R"("schema":"concise","version":"0.9","d":2,"e":["","a","b"])"), true, true},
+      {"not JSON", false, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     for (const std::string& name : Files()) fs::remove(folder.File(name));

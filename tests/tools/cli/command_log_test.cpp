@@ -13,7 +13,8 @@ namespace {
 std::string Parse(const std::string& text, CommandLog& log, std::size_t piece = 4096) {
   CommandLogParser parser;
   bool read = true;
-  for (std::size_t at = 0; read && at < text.size(); at += piece) read = parser.Feed(std::string_view(text).substr(at, piece));
+  for (std::size_t at = 0; read && at < text.size(); at += piece)
+    read = parser.Feed(std::string_view(text).substr(at, piece));
   if (read) read = parser.Finish();
   log = parser.Log();
   return read ? std::string() : parser.Error();
@@ -50,8 +51,14 @@ TEST(CommandLog, ReadsTheSameLogWhateverPiecesItArrivesIn) {
 
 TEST(CommandLog, SkipsAByteOrderMarkAtTheVeryStartOnly) {
   CommandLog log;
-  ASSERT_EQ(Parse("\xEF\xBB\xBF" "E,1\n\xEF\xBB\xBF" "E,2\n", log, 2), "");
-  EXPECT_EQ(log.environments, (std::vector<std::string>{"E", "\xEF\xBB\xBF" "E"}));
+  ASSERT_EQ(Parse("\xEF\xBB\xBF"
+                  "E,1\n\xEF\xBB\xBF"
+                  "E,2\n",
+                  log, 2),
+            "");
+  EXPECT_EQ(log.environments, (std::vector<std::string>{"E",
+                                                        "\xEF\xBB\xBF"
+                                                        "E"}));
 }
 
 TEST(CommandLog, ReportsTheFirstMalformedLineWithItsNumberAndReason) {

@@ -9,10 +9,10 @@ namespace {
 
 TEST(Scores, CountsHitsAtEachCutoffAndTheExactMeanReciprocalRank) {
   Scores scores;
-  scores.Add(7, {7, 1, 2});        // position 0
-  scores.Add(5, {1, 2, 3, 4, 5});  // position 4
-  scores.Add(9, {1, 2, 3});        // not ranked
-  scores.Add(0, {0, 0, 0});        // command 0 never hits
+  scores.Add(7, {7, 1, 2});                        // position 0
+  scores.Add(5, {1, 2, 3, 4, 5});                  // position 4
+  scores.Add(9, {1, 2, 3});                        // not ranked
+  scores.Add(0, {0, 0, 0});                        // command 0 never hits
   scores.Add(3, {1, 2, 4, 5, 6, 7, 8, 9, 10, 3});  // position 9
   EXPECT_EQ(scores.Events(), 5U);
   EXPECT_EQ((std::array<std::size_t, 4>{scores.Hits(0), scores.Hits(1), scores.Hits(2), scores.Hits(3)}),
@@ -81,7 +81,8 @@ TEST(JsonOutput, WritesShortestRoundTripDoublesAndEscapedTexts) {
     out += ' ';
   }
   AppendJsonString(out, std::string("a\"b\\c\n\t\x01\x7F\xC3\x89", 11));
-  EXPECT_EQ(out, "1.0 0.0 0.7777777777777778 0.30000000000000004 1e-20 \"a\\\"b\\\\c\\n\\t\\u0001\x7F\xC3\x89\"");
+  EXPECT_EQ(out,
+            "1.0 0.0 0.7777777777777778 0.30000000000000004 1e-20 \"a\\\"b\\\\c\\n\\t\\u0001\x7F\xC3\x89\"");
 }
 
 }  // namespace

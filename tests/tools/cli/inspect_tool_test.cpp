@@ -12,7 +12,8 @@ namespace {
 class InspectTool : public ToolTest {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunTool("replay --app-data app " + Write("log.txt", "E,1\nE,2\nE,1\nE,3\nE,1\nE,2\n")).status, 0);
+    ASSERT_EQ(RunTool("replay --app-data app " + Write("log.txt", "E,1\nE,2\nE,1\nE,3\nE,1\nE,2\n")).status,
+              0);
   }
 };
 
@@ -39,15 +40,17 @@ TEST_F(InspectTool, DescribesEachModelOfAnApplicationDataFolder) {
 }
 
 TEST_F(InspectTool, ReportsWhatLoadingADamagedFileWouldDoWithoutChangingIt) {
-  const std::string damaged = "{\"i\":0,\"f\":0.0,\"c\":[{\"i\":1,\"f\":\"x\",\"c\":[]}],\"schema\":\"concise\","
-                              "\"version\":\"1.0\",\"d\":100,\"encodings\":[\"\",\"7\"]}";
+  const std::string damaged =
+      "{\"i\":0,\"f\":0.0,\"c\":[{\"i\":1,\"f\":\"x\",\"c\":[]}],\"schema\":\"concise\","
+      "\"version\":\"1.0\",\"d\":100,\"encodings\":[\"\",\"7\"]}";
   const std::string file = Write("app/ModelPrediction/D.ContextTree", damaged);
   const ToolRun run = RunTool("inspect --json --top 1 " + file);
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
-            "{\"models\":[{\"file\":\"" + file + "\",\"load\":{\"json\":true,\"severity\":1,\"backup\":true},"
-            "\"version\":\"1.0\",\"depth\":100,\"nodes\":1,\"distinct_commands\":1,\"total_count\":0.0,"
-            "\"most_frequent\":[[\"7\",0.0]],\"strongest_contexts\":[]}]}\n");
+            "{\"models\":[{\"file\":\"" + file +
+                "\",\"load\":{\"json\":true,\"severity\":1,\"backup\":true},"
+                "\"version\":\"1.0\",\"depth\":100,\"nodes\":1,\"distinct_commands\":1,\"total_count\":0.0,"
+                "\"most_frequent\":[[\"7\",0.0]],\"strongest_contexts\":[]}]}\n");
   EXPECT_EQ(ReadWholeFile(file), damaged);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("app/ModelPrediction")),
                           std::filesystem::directory_iterator()),

@@ -13,7 +13,8 @@ namespace {
 class PredictTool : public ToolTest {
  protected:
   void SetUp() override {
-    const ToolRun replay = RunTool("replay --trace --app-data app " + Write("log.txt", "E,1\nE,2\nE,1\nE,1\nE,3\nE,2\n"));
+    const ToolRun replay =
+        RunTool("replay --trace --app-data app " + Write("log.txt", "E,1\nE,2\nE,1\nE,1\nE,3\nE,2\n"));
     ASSERT_EQ(replay.status, 0) << replay.err;
     lastTraceLine = replay.out.substr(replay.out.rfind("{\"line\""));
   }
@@ -46,11 +47,13 @@ TEST_F(PredictTool, PrintsARankedTextListAndWritesNoFile) {
 TEST_F(PredictTool, RefusesAMissingModelWithStatusOneAndAnUnusableOneWithTwo) {
   const ToolRun missing = RunTool("predict --app-data app --env X 1");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "app/ModelPrediction/X.ContextTree: cannot read the model: No such file or directory\n");
+  EXPECT_EQ(missing.err,
+            "app/ModelPrediction/X.ContextTree: cannot read the model: No such file or directory\n");
   Write("app/ModelPrediction/Y.ContextTree", "not json");
   const ToolRun unusable = RunTool("predict --app-data app --env Y 1");
   EXPECT_EQ(unusable.status, 2);
-  EXPECT_EQ(unusable.err, "app/ModelPrediction/Y.ContextTree: not a usable model file (see cmdpredict inspect)\n");
+  EXPECT_EQ(unusable.err,
+            "app/ModelPrediction/Y.ContextTree: not a usable model file (see cmdpredict inspect)\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("app/ModelPrediction")),
                           std::filesystem::directory_iterator()),
             2);

@@ -25,10 +25,12 @@ TEST_F(ReplayTool, TracesEveryEventAndSavesOneModelFilePerEnvironment) {
             "{\"line\":2,\"env\":\"E\",\"command\":2,\"result\":0,\"predictions\":[[2,0.5],[1,0.5]]}\n"
             "{\"line\":4,\"env\":\"E\",\"command\":1,\"result\":0,"
             "\"predictions\":[[2,0.7777777777777778],[1,0.2222222222222222]]}\n");
-  EXPECT_EQ(ReadWholeFile(ModelFile("E.ContextTree")),
-            "{\"i\":0,\"f\":0.0,\"c\":[{\"i\":1,\"f\":2.0,\"c\":[{\"i\":2,\"f\":1.0,\"c\":[{\"i\":1,\"f\":1.0,\"c\":[]}]}]},"
-            "{\"i\":2,\"f\":1.0,\"c\":[{\"i\":1,\"f\":1.0,\"c\":[]}]}],\"schema\":\"concise\",\"version\":\"1.0\","
-            "\"release\":\"221.0.0.0\",\"d\":100,\"encodings\":[\"\",\"1\",\"2\"]}");
+  EXPECT_EQ(
+      ReadWholeFile(ModelFile("E.ContextTree")),
+      "{\"i\":0,\"f\":0.0,\"c\":[{\"i\":1,\"f\":2.0,\"c\":[{\"i\":2,\"f\":1.0,\"c\":[{\"i\":1,\"f\":1.0,"
+      "\"c\":[]}]}]},"
+      "{\"i\":2,\"f\":1.0,\"c\":[{\"i\":1,\"f\":1.0,\"c\":[]}]}],\"schema\":\"concise\",\"version\":\"1.0\","
+      "\"release\":\"221.0.0.0\",\"d\":100,\"encodings\":[\"\",\"1\",\"2\"]}");
 }
 
 TEST_F(ReplayTool, TraceScoredAddsTheListScoredBeforeEachEvent) {
@@ -45,7 +47,9 @@ TEST_F(ReplayTool, ScoresTheLibraryAndTheBaselinesInOneTable) {
   ASSERT_EQ(Replay(WriteLog("E,1\nE,2\n")).status, 0);
   const ToolRun run = Replay("--no-learn --no-save --eval " + WriteLog("E,1\nE,2\nE,2\n"));
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "cmdpredict: --eval starts from the existing models of 1 of 1 environments in app/ModelPrediction\n");
+  EXPECT_EQ(
+      run.err,
+      "cmdpredict: --eval starts from the existing models of 1 of 1 environments in app/ModelPrediction\n");
   // Nothing learnt, but predicted from the saved model: after 1 comes 2, and 2 after 2.
   EXPECT_EQ(run.out.substr(0, run.out.find("latency")),
             "events              3 (2 not repeating the previous command)\n"
@@ -64,9 +68,11 @@ TEST_F(ReplayTool, EvalWithoutAppDataLearnsInAFreshFolderAndSaysSo) {
   for (int run = 0; run < 2; ++run) {
     const ToolRun eval = RunTool("replay --eval --json " + log);
     ASSERT_EQ(eval.status, 0) << eval.err;
-    EXPECT_EQ(eval.err.rfind("cmdpredict: --eval without --app-data: learning from scratch in ", 0), 0U) << eval.err;
+    EXPECT_EQ(eval.err.rfind("cmdpredict: --eval without --app-data: learning from scratch in ", 0), 0U)
+        << eval.err;
     // The same score every time: one JSON object whose library hits start from nothing.
-    EXPECT_EQ(eval.out.rfind("{\"summary\":{\"events\":2,\"hits\":{\"1\":0,\"3\":0,\"5\":0,\"10\":0},", 0), 0U)
+    EXPECT_EQ(eval.out.rfind("{\"summary\":{\"events\":2,\"hits\":{\"1\":0,\"3\":0,\"5\":0,\"10\":0},", 0),
+              0U)
         << eval.out;
     EXPECT_EQ(eval.out.find('\n'), eval.out.size() - 1);
   }
@@ -96,7 +102,8 @@ TEST_F(ReplayTool, ExitsWithOneForAFileItCannotReadAndTwoForAMalformedLog) {
 }
 
 TEST_F(ReplayTool, ReadsTheLogFromStandardInputWithinItsBounds) {
-  const ToolRun run = RunTool("stats --json -", WriteLog("\xEF\xBB\xBF" "E,1\n"));
+  const ToolRun run = RunTool("stats --json -", WriteLog("\xEF\xBB\xBF"
+                                                         "E,1\n"));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.rfind("{\"events\":1,", 0), 0U) << run.out;
   EXPECT_NE(run.out.find("{\"env\":\"E\","), std::string::npos) << run.out;
@@ -112,7 +119,8 @@ TEST_F(ReplayTool, RefusesMalformedLogsAndBadOptionsBeforeTouchingAnything) {
   EXPECT_EQ(run.err, log + ":2: COMMAND 'two' is not a signed 32-bit decimal number\n");
   EXPECT_EQ(run.out, "");
   const std::string good = WriteLog("E,1\n");
-  for (const std::string& arguments : {"--history many " + good, "--unknown " + good, "--json " + good, std::string()}) {
+  for (const std::string& arguments :
+       {"--history many " + good, "--unknown " + good, "--json " + good, std::string()}) {
     SCOPED_TRACE(arguments);
     EXPECT_EQ(Replay(arguments).status, 2);
   }

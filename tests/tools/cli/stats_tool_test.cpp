@@ -19,11 +19,12 @@ TEST_F(StatsTool, CountsEventsEnvironmentsCommandsAndRepeats) {
             "\"A\"  5 events, 2 distinct commands, 40.0% repeats\n"
             "\"B\"  2 events, 2 distinct commands, 0.0% repeats\n");
   const ToolRun json = RunTool("stats --json " + log);
-  EXPECT_EQ(json.out,
-            "{\"events\":7,\"distinct_commands\":3,\"repeats\":2,\"repeat_share\":0.2857142857142857,"
-            "\"environments\":2,\"per_env\":[{\"env\":\"A\",\"events\":5,\"distinct_commands\":2,\"repeats\":2,"
-            "\"repeat_share\":0.4},{\"env\":\"B\",\"events\":2,\"distinct_commands\":2,\"repeats\":0,"
-            "\"repeat_share\":0.0}]}\n");
+  EXPECT_EQ(
+      json.out,
+      "{\"events\":7,\"distinct_commands\":3,\"repeats\":2,\"repeat_share\":0.2857142857142857,"
+      "\"environments\":2,\"per_env\":[{\"env\":\"A\",\"events\":5,\"distinct_commands\":2,\"repeats\":2,"
+      "\"repeat_share\":0.4},{\"env\":\"B\",\"events\":2,\"distinct_commands\":2,\"repeats\":0,"
+      "\"repeat_share\":0.0}]}\n");
 }
 
 }  // namespace

@@ -35,12 +35,13 @@ class ToolTest : public ::testing::Test {
 
   // `arguments` are appended to the program's path as shell words; `input` becomes standard input.
   ToolRun RunTool(const std::string& arguments, const std::string& input = "/dev/null") {
-    const std::string command = "cd " + folder.Path() + " && " + CMDPREDICT_CLI_PATH + " " + arguments + " <" +
-                                input + " 2>" + folder.File("stderr.txt");
+    const std::string command = "cd " + folder.Path() + " && " + CMDPREDICT_CLI_PATH + " " + arguments +
+                                " <" + input + " 2>" + folder.File("stderr.txt");
     ToolRun run;
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, got);
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      run.out.append(buffer, got);
     run.status = WEXITSTATUS(pclose(pipe));
     run.err = ReadWholeFile(folder.File("stderr.txt"));
     return run;
