@@ -107,6 +107,9 @@ std::string SummaryText(const Evaluation& evaluation, const ReplayTotals& totals
     std::string name;
     AppendJsonString(name, totals.environments[e]);
     text += "\nenvironment " + name + ": " + EventsText(evaluation.Environment(e));
+    if (!totals.modelBytes.empty() && totals.modelBytes[e] >= 0) {
+      text += "model file          " + std::to_string(totals.modelBytes[e]) + " bytes\n";
+    }
     text += TableText(evaluation.Environment(e));
   }
   return text;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "exit_status.h"
+#include "input_file.h"
 #include "json_output.h"
 #include "model_files.h"
 #include "models/contexttree/context_tree_file.h"
@@ -212,7 +213,7 @@ int Inspect(const InspectOptions& options, std::FILE* out) {
   std::string output = options.json ? "{\"models\":[" : "";
   for (std::size_t i = 0; i < files.size(); ++i) {
     std::string text;
-    if (!ReadModelFile(files[i], text, reason)) {
+    if (!ReadInputFile(files[i], text, reason)) {
       std::fprintf(stderr, "%s: cannot read the model: %s\n", files[i].c_str(), reason.c_str());
       return kExitFileError;
     }

@@ -16,8 +16,4 @@ std::string ModelFolderOf(const std::string& appData);
 // The path of the model file the library uses for the environment (UTF-8 name).
 std::string ModelFileOf(const std::string& modelFolder, const std::string& environment);
 
-// Reads a model file whole. False with `reason` set when it is missing, not a regular file (a
-// folder or a device) or cannot be read. Nothing is written.
-bool ReadModelFile(const std::string& path, std::string& text, std::string& reason);
-
 }  // namespace cmdpredict::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "exit_status.h"
+#include "input_file.h"
 #include "json_output.h"
 #include "model_files.h"
 #include "modelmgr/top_predictions.h"
@@ -53,7 +54,7 @@ int Predict(const PredictOptions& options, std::FILE* out) {
   const std::string file = ModelFileOf(ModelFolderOf(options.appData), options.environment);
   std::string text;
   std::string reason;
-  if (!ReadModelFile(file, text, reason)) {
+  if (!ReadInputFile(file, text, reason)) {
     std::fprintf(stderr, "%s: cannot read the model: %s\n", file.c_str(), reason.c_str());
     return kExitFileError;
   }

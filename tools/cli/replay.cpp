@@ -9,6 +9,7 @@
 #include "eval_report.h"
 #include "evaluation.h"
 #include "exit_status.h"
+#include "input_file.h"
 #include "json_output.h"
 #include "model_files.h"
 #include "platform/paths.h"
@@ -233,6 +234,15 @@ int ReplayInto(const ReplayOptions& options, const CommandLog& log, std::FILE* o
 }  // namespace
 
 int Replay(const ReplayOptions& options, const CommandLog& log, std::FILE* out) {
+  // The library skips a list it cannot read; a list named on the command line must be there.
+  for (const std::string& file : options.excludeTraining) {
+    std::string text;
+    std::string reason;
+    if (!ReadInputFile(file, text, reason)) {
+      std::fprintf(stderr, "%s: cannot read the training-exclusion list: %s\n", file.c_str(), reason.c_str());
+      return kExitFileError;
+    }
+  }
   std::unique_ptr<ScratchAppData> scratch;
   ReplayOptions effective = options;
   if (effective.appData.empty()) {

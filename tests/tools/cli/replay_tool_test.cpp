@@ -88,6 +88,8 @@ TEST_F(ReplayTool, ExitsWithOneForAFileItCannotReadAndTwoForAMalformedLog) {
       {"replay missing.txt", 1, "missing.txt: cannot read the log: No such file or directory\n"},
       {"replay app", 1, "app: cannot read the log: it is a folder\n"},
       {"replay /dev/zero", 1, "/dev/zero: cannot read the log: it is a device, not a file\n"},
+      {"replay --exclude-training none.txt log.txt", 1,
+       "none.txt: cannot read the training-exclusion list: No such file or directory\n"},
       {"stats " + Write("bad.txt", "E,1\nE,\x1B[31m"), 2,
        folder.File("bad.txt") + ":2: COMMAND '\\x1B[31m' is not a signed 32-bit decimal number\n"},
   };
