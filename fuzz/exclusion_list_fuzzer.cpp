@@ -31,6 +31,7 @@ class InputFileEnv final : public cmdpredict::Env {
     return true;
   }
   std::int64_t NowSeconds() override { return 0; }
+  std::string LastErrorText() override { return {}; }
 
   const std::string& Written() const { return m_written; }
 

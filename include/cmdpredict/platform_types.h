@@ -21,6 +21,7 @@ constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000EU);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057U);
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005U);
 
 // Opaque COM context that the host passes with each command; the library never looks inside.
 struct IUnknown;

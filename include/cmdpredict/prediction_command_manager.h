@@ -10,9 +10,25 @@
 // keyboard hook runs on that thread too. Nothing is locked and nothing may run concurrently.
 //
 // Results typed LONG are HRESULT values: S_OK (0), S_FALSE (1, "not learnt"), E_OUTOFMEMORY,
-// E_INVALIDARG. Environment names are UTF-16 strings compared by code units (case-sensitive).
-// BeforeCommandRun and GetPredictionCommandIDs take them as UTF-8 and throw
+// E_INVALIDARG, E_FAIL. Environment names are UTF-16 strings compared by code units
+// (case-sensitive). BeforeCommandRun and GetPredictionCommandIDs take them as UTF-8 and throw
 // std::range_error("bad conversion") for invalid UTF-8, before anything has changed.
+//
+// Failures and what the host sees:
+// - Initialize returns S_FALSE when the application-data folder (created with its missing
+//   parents) or its "ModelPrediction" sub-folder cannot be created. The models then stay in memory
+//   only: nothing is read or written relative to the current folder. The host may go on.
+// - BeforeQuit returns E_FAIL when a model could not be written (every model is still tried); the
+//   model's previous file is left as it was.
+// - Everything else that goes wrong with a file is not visible in a result: a damaged model file is
+//   repaired (or its model starts anew) and backed up beside it, a list file cannot be read, a
+//   table cannot be written. Each such event, and each of the two failures above, reaches the
+//   handler set with SetDiagnosticHandler as one cmdpredict::Diagnostic record (see
+//   cmdpredict/diagnostics.h). Without a handler nothing is printed or logged anywhere.
+// - The handler is called on the calling thread, before the operation returns, once the manager's
+//   state is complete. Whatever it throws is caught and dropped, record by record: the remaining
+//   records are still delivered and the operation returns its own result, so a failing handler can
+//   cost the host neither its models nor an honest BeforeQuit. The handler may call the manager.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +39,7 @@
 #include <vector>
 
 #include "cmdpredict/bstr.h"
+#include "cmdpredict/diagnostics.h"
 #include "cmdpredict/export.h"
 #include "cmdpredict/platform_types.h"
 #include "cmdpredict/prediction_records.h"
@@ -35,6 +52,8 @@ class CMDPREDICT_API CPredictionCommandManager {
   using WChar = cmdpredict::WChar;
   using CommandIdList = std::list<DWORD>;
   using NamedTrainingSequenceMap = std::map<WString, std::vector<NamedTrainingCommandSequence>>;
+  using Diagnostic = cmdpredict::Diagnostic;
+  using DiagnosticHandler = cmdpredict::DiagnosticHandler;
 
   // --- State, options and lifecycle -----------------------------------------------------------
 
@@ -49,10 +68,12 @@ class CMDPREDICT_API CPredictionCommandManager {
 
   // Creates the model manager (E_OUTOFMEMORY when that fails), stores the two history options
   // (the first lowered to the maximum in force before this call), and, when appDataFolder is not
-  // null, creates that folder and its sub-folder "ModelPrediction" and keeps the models there. The
-  // sub-folder path is the plain concatenation of the folder and "ModelPrediction": pass the folder
-  // with a trailing separator to place the models inside it. ignoredString is not examined.
-  // No model is read here: each environment's model is loaded on its first use.
+  // null, creates that folder with its missing parents and its sub-folder "ModelPrediction" and
+  // keeps the models there. The sub-folder path is the plain concatenation of the folder and
+  // "ModelPrediction": pass the folder with a trailing separator to place the models inside it.
+  // When a folder cannot be created: S_FALSE, models in memory only, and a diagnostic.
+  // ignoredString is not examined. No model is read here: each environment's model is loaded on
+  // its first use.
   LONG Initialize(const WChar* ignoredString, const WChar* appDataFolder, int numCommandsUsedForPrediction,
                   int maxNumCommandsUsedForPrediction);
 
@@ -80,9 +101,14 @@ class CMDPREDICT_API CPredictionCommandManager {
 
   void UpdateOptions();
   LONG AfterCommandRun(LONG commandId);
-  // Saves every loaded model; always S_OK.
+  // Saves every loaded model: S_OK when each was written (or there is no model folder), E_FAIL
+  // when any was not, after trying all.
   LONG BeforeQuit();
+  // Saves every loaded model; a model not written is reported to the diagnostic handler only.
   void SavePredictionModels();
+  // The host's receiver of diagnostic records (see "Failures and what the host sees" above);
+  // an empty handler turns them off. Copies of the manager take the handler along.
+  void SetDiagnosticHandler(DiagnosticHandler handler);
 
   // --- Command events ---------------------------------------------------------------------------
 
@@ -186,6 +212,10 @@ class CMDPREDICT_API CPredictionCommandManager {
 
   // The newest m_numCommandsUsedForPrediction commands of the environment, oldest first.
   void GetHistory(const WString& environment, std::vector<int>& history) const;
+  // Hands each record to the diagnostic handler, if one is set.
+  void Report(const std::vector<Diagnostic>& diagnostics) const;
+  // Reports what the model manager collected while loading and saving models.
+  void ReportModelDiagnostics();
 
   // Fields in the order of the original interface; the spare ones are never used and kept only so
   // that the declaration keeps its shape.
@@ -216,4 +246,5 @@ class CMDPREDICT_API CPredictionCommandManager {
   int m_numCommandsUsedForPrediction = 1;
   int m_maxNumCommandsUsedForPrediction = 10;
   std::map<WString, std::vector<int>> m_commandsUsedForPrediction;
+  DiagnosticHandler m_diagnosticHandler;
 };

@@ -47,6 +47,7 @@ LONG CPredictionCommandManager::RecordTrainingSequenceCommand(LONG commandId, IU
     m_modelManager->GetPredictions(environment, history);
     UpdatePredictions(environment);
   }
+  ReportModelDiagnostics();
   return S_OK;
 }
 
@@ -66,8 +67,9 @@ bool CPredictionCommandManager::ShouldRecordTrainingSequenceCommand(LONG command
 LONG CPredictionCommandManager::RemoveTrainingSequenceCommand(const WString& environment) {
   if (!m_modelManager) return 0;
   if (!m_modelManager->HasModel(environment)) m_modelManager->LoadModel(environment);
-  if (!m_addToPredictionModel) return 0;
-  return m_modelManager->RemoveLastCommand(environment);
+  const LONG removed = m_addToPredictionModel ? m_modelManager->RemoveLastCommand(environment) : 0;
+  ReportModelDiagnostics();
+  return removed;
 }
 
 bool CPredictionCommandManager::RemoveLastTrainingSequenceCommand(const WString& environment, LONG commandId) {

@@ -2,9 +2,14 @@
 #include "cmdpredict/prediction_command_manager.h"
 
 #include <new>
+#include <string>
 
 #include "manager/keyboard_hook.h"
 #include "modelmgr/prediction_model_manager.h"
+#include "platform/env.h"
+#include "platform/unicode.h"
+#include "support/diagnostics.h"
+#include "support/files/files.h"
 
 CPredictionCommandManager::CPredictionCommandManager() = default;
 
@@ -28,9 +33,20 @@ LONG CPredictionCommandManager::Initialize(const WChar* /*ignoredString*/, const
   if (appDataFolder == nullptr) return S_OK;
 
   m_appDataFolder = appDataFolder;
-  CreateAppDataFolder();
-  WString modelFolder = CMDPREDICT_WIDE("ModelPrediction");
-  CreateAppDataSubFolder(modelFolder);  // on failure the bare name stays: a folder relative to the current one
+  const std::string appData = cmdpredict::WideToUtf8Path(m_appDataFolder);
+  const WString subFolderName = CMDPREDICT_WIDE("ModelPrediction");
+  WString modelFolder = subFolderName;
+  if (!cmdpredict::EnsureFolderWithParents(appData) || !CreateAppDataSubFolder(modelFolder)) {
+    // The models stay in memory: nothing is read or written relative to the current folder.
+    const std::string reason = cmdpredict::CurrentEnv().LastErrorText();
+    const bool appDataExists = cmdpredict::FileExists(appData) == 0;
+    cmdpredict::Diagnostics diagnostics;
+    cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kFolderNotCreated,
+                              appDataExists ? appData + cmdpredict::WideToUtf8Path(subFolderName) : appData,
+                              reason);
+    Report(diagnostics);
+    return S_FALSE;
+  }
   m_modelManager->SetModelFolder(modelFolder);
   return S_OK;
 }
@@ -83,10 +99,34 @@ void CPredictionCommandManager::UpdateOptions() {}
 LONG CPredictionCommandManager::AfterCommandRun(LONG /*commandId*/) { return S_OK; }
 
 LONG CPredictionCommandManager::BeforeQuit() {
-  SavePredictionModels();
-  return S_OK;
+  if (!m_modelManager) return S_OK;
+  const bool allSaved = m_modelManager->SaveModels();
+  ReportModelDiagnostics();
+  return allSaved ? S_OK : E_FAIL;
 }
 
 void CPredictionCommandManager::SavePredictionModels() {
-  if (m_modelManager) m_modelManager->SaveModels();
+  if (!m_modelManager) return;
+  m_modelManager->SaveModels();
+  ReportModelDiagnostics();
+}
+
+void CPredictionCommandManager::SetDiagnosticHandler(DiagnosticHandler handler) {
+  m_diagnosticHandler = std::move(handler);
+}
+
+void CPredictionCommandManager::Report(const std::vector<Diagnostic>& diagnostics) const {
+  if (!m_diagnosticHandler) return;
+  // A copy, so that a handler that sets another handler does not destroy itself while it runs.
+  const DiagnosticHandler handler = m_diagnosticHandler;
+  for (const Diagnostic& diagnostic : diagnostics) {
+    try {
+      handler(diagnostic);
+    } catch (...) {  // the host's own failure; see "Failures and what the host sees" in the header
+    }
+  }
+}
+
+void CPredictionCommandManager::ReportModelDiagnostics() {
+  if (m_modelManager) Report(m_modelManager->TakeDiagnostics());
 }

@@ -39,6 +39,7 @@ void CPredictionCommandManager::GenerateInitialPredictions(const WString& enviro
     m_modelManager->GetPredictions(environment, history);
   }
   if (m_currentEnvironment != environment) UpdatePredictions(environment);
+  ReportModelDiagnostics();
 }
 
 bool CPredictionCommandManager::GetPredictionCommandIDs(const char* environment,

@@ -37,9 +37,25 @@ std::string CContextTree::ModelPath() const {
   return cmdpredict::WideToUtf8Path(path);
 }
 
-bool CContextTree::LoadModel() { return !m_modelFolder.empty() && m_tree.Load(ModelPath()); }
+bool CContextTree::LoadModel(cmdpredict::Diagnostics& diagnostics) {
+  if (m_modelFolder.empty()) return false;
+  const std::size_t first = diagnostics.size();
+  const bool loaded = m_tree.Load(ModelPath(), diagnostics);
+  StampEnvironment(diagnostics, first);
+  return loaded;
+}
 
-bool CContextTree::SaveModel() { return !m_modelFolder.empty() && m_tree.Save(ModelPath()); }
+bool CContextTree::SaveModel(cmdpredict::Diagnostics& diagnostics) {
+  if (m_modelFolder.empty()) return false;
+  const std::size_t first = diagnostics.size();
+  const bool saved = m_tree.Save(ModelPath(), diagnostics);
+  StampEnvironment(diagnostics, first);
+  return saved;
+}
+
+void CContextTree::StampEnvironment(cmdpredict::Diagnostics& diagnostics, std::size_t first) const {
+  for (std::size_t i = first; i < diagnostics.size(); ++i) diagnostics[i].environment = m_modelName;
+}
 
 void CContextTree::RecordCommand(LONG commandId) { m_tree.AddItem(ItemText(commandId)); }
 

@@ -9,6 +9,7 @@
 
 #include "cmdpredict/platform_types.h"
 #include "models/contexttree/context_tree.h"
+#include "support/diagnostics.h"
 
 class CContextTree {
  public:
@@ -22,11 +23,12 @@ class CContextTree {
   CContextTree& operator=(const CContextTree&) = delete;
 
   // Reads the environment's file into the tree; true when it was found and held JSON. Without a
-  // model folder nothing is read and the result is false.
-  bool LoadModel();
+  // model folder nothing is read and the result is false. A repair, a file that could not be used
+  // and each backup add a record, with this environment, to `diagnostics`.
+  bool LoadModel(cmdpredict::Diagnostics& diagnostics);
   // Writes the tree to the environment's file; true when it was written. Without a model folder
-  // nothing is written and the result is false.
-  bool SaveModel();
+  // nothing is written and the result is false. A file that was not written adds a record.
+  bool SaveModel(cmdpredict::Diagnostics& diagnostics);
   // Teaches the model the command, as the decimal text of its identifier.
   void RecordCommand(LONG commandId);
   // Takes the most recent command back out of the model; its identifier, or 0 when there was none.
@@ -42,6 +44,9 @@ class CContextTree {
   const Quenmar::Intel::ContextTree& GetTree() const { return m_tree; }
 
  private:
+  // Names this environment in the records added to `diagnostics` from `first` on.
+  void StampEnvironment(cmdpredict::Diagnostics& diagnostics, std::size_t first) const;
+
   std::uint64_t m_depth = 100;
   std::uint64_t m_historyMargin = 1;
   WString m_modelName = CMDPREDICT_WIDE("AnythingGoes");

@@ -22,11 +22,21 @@ void CPredictionModelManager::AddEnvironmentModel(const WString& environment) {
 bool CPredictionModelManager::LoadModel(const WString& environment) {
   if (HasModel(environment)) return true;
   AddEnvironmentModel(environment);
-  return m_environmentModels.at(environment).LoadModel();
+  return m_environmentModels.at(environment).LoadModel(m_diagnostics);
 }
 
-void CPredictionModelManager::SaveModels() {
-  for (auto& [environment, model] : m_environmentModels) model.SaveModel();
+bool CPredictionModelManager::SaveModels() {
+  if (m_modelFolder.empty()) return true;
+  bool allSaved = true;
+  for (auto& [environment, model] : m_environmentModels)
+    allSaved = model.SaveModel(m_diagnostics) && allSaved;
+  return allSaved;
+}
+
+cmdpredict::Diagnostics CPredictionModelManager::TakeDiagnostics() {
+  cmdpredict::Diagnostics taken;
+  taken.swap(m_diagnostics);
+  return taken;
 }
 
 void CPredictionModelManager::RecordCommand(const WString& environment, LONG commandId) {

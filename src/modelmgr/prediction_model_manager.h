@@ -13,6 +13,7 @@
 #include "modelmgr/context_tree_holder.h"
 #include "modelmgr/top_predictions.h"
 #include "models/sequence_model.h"
+#include "support/diagnostics.h"
 
 class CPredictionModelManager {
  public:
@@ -31,9 +32,14 @@ class CPredictionModelManager {
   // Creates the environment's holder (an empty model) unless it exists.
   void AddEnvironmentModel(const WString& environment);
   // Creates the holder and loads its file; true when it existed already or its file was read.
+  // Repairs, unusable files and backups are collected for TakeDiagnostics.
   bool LoadModel(const WString& environment);
-  // Saves every model, in ascending order of environment name; failures are skipped.
-  void SaveModels();
+  // Saves every model, in ascending order of environment name, going on after a failure. True when
+  // every model was written, or when there is no model folder (nothing is to be written). Each
+  // model not written is collected for TakeDiagnostics.
+  bool SaveModels();
+  // The records collected since the last call, oldest first; the collection is emptied.
+  cmdpredict::Diagnostics TakeDiagnostics();
   // Teaches the environment's model the command; does nothing for an environment without a model.
   void RecordCommand(const WString& environment, LONG commandId);
   // Takes the environment's last learnt command back; its identifier, or 0.
@@ -57,4 +63,5 @@ class CPredictionModelManager {
   WString m_modelFolder;
   std::map<WString, CContextTree> m_environmentModels;
   std::map<WString, PredictionMap> m_predictionCache;
+  cmdpredict::Diagnostics m_diagnostics;
 };

@@ -45,6 +45,9 @@ class Env {
   virtual bool ReplaceFile(const std::string& path, const std::string& contents) = 0;
   // Seconds since 1970-01-01 00:00:00 UTC.
   virtual std::int64_t NowSeconds() = 0;
+  // The system's text for why the latest call that failed on this thread failed ("No space left
+  // on device"). Meaningful only right after that call, before any other call of the system.
+  virtual std::string LastErrorText() = 0;
 };
 
 // The operating system's services.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include "platform/env.h"
@@ -125,8 +126,12 @@ class PosixEnv final : public Env {
     // Non-blocking so that a FIFO in place of a file cannot hang the host.
     FileDescriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
-    return in.Get() >= 0 && ::fstat(in.Get(), &info) == 0 && S_ISREG(info.st_mode) &&
-           ReadAll(in.Get(), static_cast<std::size_t>(info.st_size), contents);
+    if (in.Get() < 0 || ::fstat(in.Get(), &info) != 0) return false;
+    if (!S_ISREG(info.st_mode)) {
+      errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;  // for LastErrorText
+      return false;
+    }
+    return ReadAll(in.Get(), static_cast<std::size_t>(info.st_size), contents);
   }
 
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
@@ -140,6 +145,10 @@ class PosixEnv final : public Env {
   }
 
   std::int64_t NowSeconds() override { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+  // A failed ReplaceFile removes its temporary file afterwards; a successful unlink leaves errno as
+  // the failing step set it.
+  std::string LastErrorText() override { return std::strerror(errno); }
 };
 
 }  // namespace

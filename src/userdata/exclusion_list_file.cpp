@@ -29,6 +29,12 @@ class LineReader {
     return true;
   }
 
+  // True when nothing but white space is left.
+  bool AtEnd() {
+    SkipSpace();
+    return m_rest.empty();
+  }
+
   // Skips a comma that follows directly; true when there was one.
   bool SkipComma() {
     if (m_rest.empty() || m_rest.front() != ',') return false;
@@ -79,28 +85,35 @@ void ForEachLine(std::string_view text, ReadLine readLine) {
 
 }  // namespace
 
-void ReadTrainingExclusionList(std::string_view text, CommandFlags& excluded) {
-  ForEachLine(text, [&excluded](std::string_view line) {
+bool ReadTrainingExclusionList(std::string_view text, CommandFlags& excluded) {
+  bool allUsed = true;
+  ForEachLine(text, [&](std::string_view line) {
     LineReader reader(line);
     LONG number = 0;
     while (reader.ReadNumber(number)) {
       excluded[number] = true;
       reader.SkipComma();
     }
+    allUsed = reader.AtEnd() && allUsed;
   });
+  return allUsed;
 }
 
-void ReadUserExclusionList(std::string_view text, CommandFlags& userExcluded) {
+bool ReadUserExclusionList(std::string_view text, CommandFlags& userExcluded) {
   // Whether the next number is an identifier or a flag is carried from one line to the next.
   bool expectIdentifier = true;
   LONG pendingIdentifier = 0;
+  bool allUsed = true;
   ForEachLine(text, [&](std::string_view line) {
     LineReader reader(line);
     LONG number = 0;
     while (reader.ReadNumber(number)) {
       if (expectIdentifier) {
         pendingIdentifier = number;
-        if (!reader.SkipComma()) return;  // dropped with the rest of its line
+        if (!reader.SkipComma()) {  // dropped with the rest of its line
+          allUsed = false;
+          return;
+        }
         expectIdentifier = false;
       } else {
         userExcluded[pendingIdentifier] = number != 0;
@@ -109,7 +122,9 @@ void ReadUserExclusionList(std::string_view text, CommandFlags& userExcluded) {
       // After an identifier's comma this skips a second one: "10,,1" is the pair 10,1.
       reader.SkipComma();
     }
+    allUsed = reader.AtEnd() && allUsed;
   });
+  return allUsed && expectIdentifier;
 }
 
 std::string FormatUserExclusionList(const CommandFlags& commands) {

@@ -20,13 +20,15 @@ namespace cmdpredict {
 using CommandFlags = std::map<LONG, bool>;
 
 // Adds every identifier of a training-exclusion list with the value true; other entries are kept.
-void ReadTrainingExclusionList(std::string_view text, CommandFlags& excluded);
+// False when some text was not used (a line that goes on after what could be read).
+bool ReadTrainingExclusionList(std::string_view text, CommandFlags& excluded);
 
 // Sets the flag (a nonzero number: excluded) of every complete identifier,flag pair of a
 // user-excluded list; other entries are kept. A pair may continue on the next line only when its
 // identifier ends the line with a comma; an identifier not followed directly by a comma is dropped
-// with the rest of its line.
-void ReadUserExclusionList(std::string_view text, CommandFlags& userExcluded);
+// with the rest of its line. False when some text was not used: such a line, a line that goes on
+// after what could be read, or an identifier without a flag at the end.
+bool ReadUserExclusionList(std::string_view text, CommandFlags& userExcluded);
 
 // The user-excluded list as one line without a line end: "id,flag" per entry in ascending order,
 // flags 1 or 0, joined with ",". Empty for an empty list.

@@ -5,29 +5,60 @@
 #include "cmdpredict/prediction_command_manager.h"
 #include "platform/env.h"
 #include "platform/unicode.h"
+#include "support/diagnostics.h"
+#include "support/files/files.h"
 #include "userdata/exclusion_list_file.h"
 
 namespace {
 
-// The whole file, or false when it cannot be read.
-bool ReadListFile(const cmdpredict::WString& fileName, std::string& text) {
-  return cmdpredict::CurrentEnv().ReadFile(cmdpredict::WideToUtf8Path(fileName), text);
+using cmdpredict::DiagnosticKind;
+
+// The whole file, or false when it cannot be read. A file that does not exist is not reported: the
+// user's list has none before its first save.
+bool ReadListFile(const std::string& path, std::string& text, cmdpredict::Diagnostics& diagnostics) {
+  if (cmdpredict::CurrentEnv().ReadFile(path, text)) return true;
+  const std::string reason = cmdpredict::CurrentEnv().LastErrorText();
+  if (cmdpredict::FileExists(path) == 0) {
+    cmdpredict::AddDiagnostic(diagnostics, DiagnosticKind::kListFileUnusable, path, reason);
+  }
+  return false;
+}
+
+template <typename ReadList>
+void LoadListFile(const cmdpredict::WString& fileName, ReadList readList,
+                  cmdpredict::Diagnostics& diagnostics) {
+  const std::string path = cmdpredict::WideToUtf8Path(fileName);
+  std::string text;
+  if (ReadListFile(path, text, diagnostics) && !readList(text)) {
+    cmdpredict::AddDiagnostic(diagnostics, DiagnosticKind::kListFileUnusable, path,
+                              "text that is not a list of commands was skipped");
+  }
 }
 
 }  // namespace
 
 void CPredictionCommandManager::LoadCommandsExcludedFromTraining(const WString& fileName) {
-  std::string text;
-  if (ReadListFile(fileName, text)) {
-    cmdpredict::ReadTrainingExclusionList(text, m_commandsExcludedFromTraining);
-  }
+  cmdpredict::Diagnostics diagnostics;
+  LoadListFile(
+      fileName,
+      [this](const std::string& text) {
+        return cmdpredict::ReadTrainingExclusionList(text, m_commandsExcludedFromTraining);
+      },
+      diagnostics);
+  Report(diagnostics);
 }
 
 void CPredictionCommandManager::LoadCommandsUserExcluded(const WString& fileName) {
   // Remembered even when the file cannot be read yet: on a first run the later save creates it.
   m_userExcludedCommandsFile = fileName;
-  std::string text;
-  if (ReadListFile(fileName, text)) cmdpredict::ReadUserExclusionList(text, m_commandsUserExcluded);
+  cmdpredict::Diagnostics diagnostics;
+  LoadListFile(
+      fileName,
+      [this](const std::string& text) {
+        return cmdpredict::ReadUserExclusionList(text, m_commandsUserExcluded);
+      },
+      diagnostics);
+  Report(diagnostics);
 }
 
 void CPredictionCommandManager::AddCommandIDToUserExcludedCommands(LONG commandId) {
@@ -40,9 +71,14 @@ LONG CPredictionCommandManager::SaveCommandsUserExcluded(const WString& fileName
   cmdpredict::CommandFlags commands = m_commandsSeen;
   for (const auto& [identifier, excluded] : m_commandsUserExcluded) commands[identifier] = excluded;
   if (commands.empty() || fileName.empty()) return S_OK;
-  // A failed write leaves the previous file whole; like every failure here it is not reported.
-  cmdpredict::CurrentEnv().ReplaceFile(cmdpredict::WideToUtf8Path(fileName),
-                                       cmdpredict::FormatUserExclusionList(commands));
+  // A failed write leaves the previous file whole; the result stays S_OK, the handler is told.
+  const std::string path = cmdpredict::WideToUtf8Path(fileName);
+  if (!cmdpredict::CurrentEnv().ReplaceFile(path, cmdpredict::FormatUserExclusionList(commands))) {
+    cmdpredict::Diagnostics diagnostics;
+    cmdpredict::AddDiagnostic(diagnostics, DiagnosticKind::kListFileNotWritten, path,
+                              cmdpredict::CurrentEnv().LastErrorText());
+    Report(diagnostics);
+  }
   return S_OK;
 }
 

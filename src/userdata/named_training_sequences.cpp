@@ -7,13 +7,22 @@
 #include "platform/env.h"
 #include "platform/paths.h"
 #include "platform/unicode.h"
+#include "support/diagnostics.h"
 #include "support/files/file_name_escape.h"
 #include "support/files/files.h"
 #include "userdata/csv_table.h"
 
 namespace {
 
+using cmdpredict::DiagnosticKind;
 using cmdpredict::WString;
+
+// A record of a folder or file that failed, with the system's reason.
+cmdpredict::Diagnostics Failure(DiagnosticKind kind, const std::string& path) {
+  cmdpredict::Diagnostics diagnostics;
+  cmdpredict::AddDiagnostic(diagnostics, kind, path, cmdpredict::CurrentEnv().LastErrorText());
+  return diagnostics;
+}
 
 // A host-given name as a file or folder name that stays inside its folder.
 std::string FileNameOf(const WString& name) {
@@ -31,7 +40,8 @@ std::string GroupFolderName(const WString& group) {
 }
 
 // The start of the group's file names: the sequences folder itself for the empty group, otherwise
-// the group's folder and a separator. Creates the group's folder when missing; false when that fails.
+// the group's folder and a separator. Creates the group's folder when missing; false when that fails,
+// with `prefix` naming the folder.
 bool PrepareGroupFolder(const std::string& sequencesFolder, const WString& group, std::string& prefix) {
   prefix = sequencesFolder;
   if (group.empty()) return true;
@@ -57,19 +67,32 @@ LONG CPredictionCommandManager::SaveNamedTrainingSequence(const WString& group,
   if (record.name.empty()) return S_OK;
   const std::int64_t now = cmdpredict::CurrentTimeSeconds();
   const std::string sequencesFolder = cmdpredict::WideToUtf8Path(m_namedSequencesFolder);
-  if (!cmdpredict::EnsureFolder(sequencesFolder)) return S_OK;
+  // A folder or file that cannot be written is reported and skipped; the result stays S_OK.
+  if (!cmdpredict::EnsureFolder(sequencesFolder)) {
+    Report(Failure(DiagnosticKind::kFolderNotCreated, sequencesFolder));
+    return S_OK;
+  }
   std::string prefix;
-  if (!PrepareGroupFolder(sequencesFolder, group, prefix)) return S_OK;
+  if (!PrepareGroupFolder(sequencesFolder, group, prefix)) {
+    Report(Failure(DiagnosticKind::kFolderNotCreated, prefix));
+    return S_OK;
+  }
 
   const std::string path = UnusedCsvPath(prefix + FileNameOf(record.name) + std::to_string(now));
-  // A file that cannot be written is skipped like a folder that cannot be created.
-  cmdpredict::CurrentEnv().ReplaceFile(path, cmdpredict::FormatCsvTable(record.columnNames, record.columns));
+  if (!cmdpredict::CurrentEnv().ReplaceFile(path,
+                                            cmdpredict::FormatCsvTable(record.columnNames, record.columns))) {
+    Report(Failure(DiagnosticKind::kNamedSequenceNotWritten, path));
+  }
   return S_OK;
 }
 
 void CPredictionCommandManager::SaveNamedTrainingSequences(const NamedTrainingSequenceMap& sequences) {
   if (sequences.empty()) return;
-  if (!cmdpredict::EnsureFolder(cmdpredict::WideToUtf8Path(m_namedSequencesFolder))) return;
+  const std::string sequencesFolder = cmdpredict::WideToUtf8Path(m_namedSequencesFolder);
+  if (!cmdpredict::EnsureFolder(sequencesFolder)) {
+    Report(Failure(DiagnosticKind::kFolderNotCreated, sequencesFolder));
+    return;
+  }
   for (const auto& [group, records] : sequences) {
     for (const NamedTrainingCommandSequence& record : records) SaveNamedTrainingSequence(group, record);
   }

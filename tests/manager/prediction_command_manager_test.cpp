@@ -1,12 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <stdexcept>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "manager/manager_test_support.h"
 #include "platform/env.h"
+#include "platform/paths.h"
 #include "platform/unicode.h"
 #include "testing/recording_env.h"
 #include "testing/temp_folder.h"
@@ -140,6 +144,88 @@ TEST_F(Predictions, LoadFromTheLatestCommandsAndRefreshOnlyAnEnvironmentNotCurre
   manager.LoadCommandsExcludedFromTraining(Utf8ToWide(folder.File("excluded.txt")));
   manager.GenerateInitialPredictions(CMDPREDICT_WIDE("E"));
   EXPECT_EQ(Commands(manager, CMDPREDICT_WIDE("E"), 3), (CommandList{9, 5, 0}));  // chosen from the best 3
+}
+
+// A manager whose models live in a temporary folder, with a handler that keeps every record.
+class FailuresReachTheHost : public ::testing::Test {
+ protected:
+  FailuresReachTheHost() {
+    manager.SetDiagnosticHandler([this](const Diagnostic& d) { diagnostics.push_back(d); });
+    manager.Initialize(CMDPREDICT_WIDE(""), Utf8ToWide(folder.Path() + kPathSeparator).c_str(), 1, 10);
+  }
+  std::string ModelFile(const std::string& environment) const {
+    return folder.File("ModelPrediction") + kPathSeparator + environment + ".ContextTree";
+  }
+
+  TempFolder folder;
+  std::vector<Diagnostic> diagnostics;
+  CPredictionCommandManager manager;
+};
+
+TEST_F(FailuresReachTheHost, BeforeQuitFailsWhenAModelIsNotWrittenAfterWritingTheOthers) {
+  RunCommands(manager, "E1", {5});
+  RunCommands(manager, "E2", {7});
+  RecordingEnv full;
+  full.failingWrites.insert(ModelFile("E1"));
+  const ScopedEnv scoped(full);
+  EXPECT_EQ(manager.BeforeQuit(), E_FAIL);
+  EXPECT_EQ(full.PathsOf("ReplaceFile"), (std::vector<std::string>{ModelFile("E1"), ModelFile("E2")}));
+  ASSERT_EQ(diagnostics.size(), 1U);
+  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kModelNotSaved);
+  EXPECT_EQ(diagnostics[0].environment, CMDPREDICT_WIDE("E1"));
+  EXPECT_EQ(diagnostics[0].path, ModelFile("E1"));
+  EXPECT_EQ(diagnostics[0].reason, "No space left on device");
+  full.failingWrites.clear();
+  EXPECT_EQ(manager.BeforeQuit(), S_OK);
+}
+
+TEST_F(FailuresReachTheHost, BeforeQuitFailsWhenAFolderStandsWhereAModelFileGoes) {
+  RunCommands(manager, "E1", {5});
+  std::filesystem::create_directory(ModelFile("E1"));
+  EXPECT_EQ(manager.BeforeQuit(), E_FAIL);
+  ASSERT_EQ(diagnostics.size(), 1U);
+  EXPECT_EQ(diagnostics[0].path, ModelFile("E1"));
+}
+
+TEST_F(FailuresReachTheHost, ARepairedModelFileIsReportedWithItsEnvironmentWhenItIsLoaded) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(ModelFile("E1"), R"({"i":0,"f":0.0,"c":[{"i":1,"f":-1.0,"c":[]}],)"
+                                                       R"("version":"1.0","d":2,"encodings":["","5"]})"));
+  RunCommands(manager, "E1", {5});
+  ASSERT_EQ(diagnostics.size(), 2U);
+  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kModelFileRepaired);
+  EXPECT_EQ(diagnostics[0].environment, CMDPREDICT_WIDE("E1"));
+  EXPECT_EQ(diagnostics[1].kind, DiagnosticKind::kBackupWritten);
+  EXPECT_EQ(diagnostics[1].environment, CMDPREDICT_WIDE("E1"));
+}
+
+// The handler's exceptions are its own: each record is still delivered, the operation returns its
+// result, and the manager goes on as if the handler had returned.
+TEST_F(FailuresReachTheHost, AHandlerThatThrowsGetsEveryRecordAndLeavesTheManagerWhole) {
+  RunCommands(manager, "E1", {5});
+  RunCommands(manager, "E2", {7});
+  int calls = 0;
+  manager.SetDiagnosticHandler([&calls](const Diagnostic&) {
+    ++calls;
+    throw std::runtime_error("the host's logger failed");
+  });
+  RecordingEnv full;
+  full.failingWrites = {ModelFile("E1"), ModelFile("E2")};
+  const ScopedEnv scoped(full);
+  EXPECT_EQ(manager.BeforeQuit(), E_FAIL);
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(RunCommands(manager, "E1", {6}), std::vector<LONG>{S_OK});
+  EXPECT_EQ(LatestCommands(manager, CMDPREDICT_WIDE("E1")), (CommandList{5, 6}));
+}
+
+TEST_F(FailuresReachTheHost, WithoutAHandlerNothingIsPrinted) {
+  manager.SetDiagnosticHandler(nullptr);
+  RunCommands(manager, "E1", {5});
+  std::filesystem::create_directory(ModelFile("E1"));
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(manager.BeforeQuit(), E_FAIL);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ class ForwardingEnv : public Env {
     return SystemEnv().ReplaceFile(path, contents);
   }
   std::int64_t NowSeconds() override { return SystemEnv().NowSeconds(); }
+  std::string LastErrorText() override { return SystemEnv().LastErrorText(); }
 };
 
 // The system's services with a clock that stands still at a chosen second.

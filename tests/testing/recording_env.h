@@ -1,9 +1,12 @@
 // A test double that passes every service on to the system and logs each file and folder call in
-// order, so that a test sees which paths an operation touched (or that it touched none). Writes to
-// chosen paths can be made to fail without reaching the disk.
+// order, so that a test sees which paths an operation touched (or that it touched none). Writes and
+// folder creations at chosen paths can be made to fail without reaching the disk, with a chosen
+// error text (a full disk unless a test says otherwise).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +21,12 @@ class RecordingEnv : public ForwardingEnv {
   std::vector<std::string> calls;
   // ReplaceFile of these paths fails and leaves the disk alone.
   std::set<std::string> failingWrites;
+  // CreateFolder of these paths fails and leaves the disk alone.
+  std::set<std::string> failingFolders;
+  // What LastErrorText answers after one of those failures.
+  std::string injectedErrorText = "No space left on device";
+  // When set, the clock stands still at this second.
+  std::optional<std::int64_t> now;
 
   // The paths given to one service, in call order.
   std::vector<std::string> PathsOf(const std::string& service) const {
@@ -30,7 +39,7 @@ class RecordingEnv : public ForwardingEnv {
 
   int Access(const std::string& path) override { return ForwardingEnv::Access(Log("Access", path)); }
   bool CreateFolder(const std::string& path) override {
-    return ForwardingEnv::CreateFolder(Log("CreateFolder", path));
+    return !Injected(failingFolders, Log("CreateFolder", path)) && ForwardingEnv::CreateFolder(path);
   }
   std::unique_ptr<DirectoryReader> OpenFolder(const std::string& path) override {
     return ForwardingEnv::OpenFolder(Log("OpenFolder", path));
@@ -43,7 +52,11 @@ class RecordingEnv : public ForwardingEnv {
     return ForwardingEnv::ReadFile(Log("ReadFile", path), contents);
   }
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
-    return failingWrites.count(Log("ReplaceFile", path)) == 0 && ForwardingEnv::ReplaceFile(path, contents);
+    return !Injected(failingWrites, Log("ReplaceFile", path)) && ForwardingEnv::ReplaceFile(path, contents);
+  }
+  std::int64_t NowSeconds() override { return now ? *now : ForwardingEnv::NowSeconds(); }
+  std::string LastErrorText() override {
+    return m_lastFailureInjected ? injectedErrorText : ForwardingEnv::LastErrorText();
   }
 
  private:
@@ -52,6 +65,14 @@ class RecordingEnv : public ForwardingEnv {
     calls.push_back(service + " " + path);
     return path;
   }
+
+  // Whether the call on the path is one that must fail; remembered for LastErrorText.
+  bool Injected(const std::set<std::string>& failing, const std::string& path) {
+    m_lastFailureInjected = failing.count(path) != 0;
+    return m_lastFailureInjected;
+  }
+
+  bool m_lastFailureInjected = false;
 };
 
 }  // namespace cmdpredict

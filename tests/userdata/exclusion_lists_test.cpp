@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "manager/manager_test_support.h"
 #include "platform/env.h"
 #include "platform/unicode.h"
+#include "testing/recording_env.h"
 #include "testing/temp_folder.h"
 #include "userdata/exclusion_list_file.h"
 
@@ -16,22 +18,25 @@ namespace {
 
 TEST(ExclusionListFile, ReadsEachLineUpToItsFirstTextThatIsNotANumberAndWritesWhatItRead) {
   constexpr bool training = false, user = true;
-  // Each text and the user-list text of what is read from it.
+  // Each text, the user-list text of what is read from it, and whether all of the text was used.
   // clang-format off
-  const std::tuple<bool, const char*, const char*> cases[] = {
-      {training, "5,6\n7", "5,1,6,1,7,1"}, {training, "5,,6\n8", "5,1,8,1"}, {training, "5 6", "5,1,6,1"},
-      {training, "5 ,6\r\nx,7\r\n\r\n9", "5,1,9,1"}, {training, "5-6,+4,-0", "-6,1,0,1,4,1,5,1"},
-      {training, "5,+,6\n- 7", "5,1"}, {training, "-2147483648,2147483647", "-2147483648,1,2147483647,1"},
-      {training, "5,2147483648,6\n-2147483649\n4294967301\n7", "5,1,7,1"},
-      {user, "5,1,9,0,-7,2", "-7,1,5,1,9,0"}, {user, "10,1,20,\n0", "10,1,20,0"},
-      {user, "10,1,20\n0\n30,1", "10,1,30,1"}, {user, "10 1,20,1", ""}, {user, "10,\n\nx\n0", "10,0"},
-      {user, "10,1,20,", "10,1"}, {user, "5,1,5,0", "5,0"}, {user, "2147483648,1\n5,1", "5,1"},
+  const std::tuple<bool, const char*, const char*, bool> cases[] = {
+      {training, "5,6\n7", "5,1,6,1,7,1", true}, {training, "5,,6\n8", "5,1,8,1", false},
+      {training, "5 6", "5,1,6,1", true}, {training, "5 ,6\r\nx,7\r\n\r\n9", "5,1,9,1", false},
+      {training, "5-6,+4,-0", "-6,1,0,1,4,1,5,1", true}, {training, "5,+,6\n- 7", "5,1", false},
+      {training, "-2147483648,2147483647", "-2147483648,1,2147483647,1", true},
+      {training, "5,2147483648,6\n-2147483649\n4294967301\n7", "5,1,7,1", false},
+      {user, "5,1,9,0,-7,2", "-7,1,5,1,9,0", true}, {user, "10,1,20,\n0", "10,1,20,0", true},
+      {user, "10,1,20\n0\n30,1", "10,1,30,1", false}, {user, "10 1,20,1", "", false},
+      {user, "10,\n\nx\n0", "10,0", false}, {user, "10,1,20,", "10,1", false}, {user, "5,1,5,0", "5,0", true},
+      {user, "2147483648,1\n5,1", "5,1", false},
   };
   // clang-format on
-  for (const auto& [isUserList, text, expected] : cases) {
+  for (const auto& [isUserList, text, expected, allUsed] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(text));
     CommandFlags flags, again;
-    (isUserList ? ReadUserExclusionList : ReadTrainingExclusionList)(text, flags);
-    EXPECT_EQ(FormatUserExclusionList(flags), expected) << ::testing::PrintToString(text);
+    EXPECT_EQ((isUserList ? ReadUserExclusionList : ReadTrainingExclusionList)(text, flags), allUsed);
+    EXPECT_EQ(FormatUserExclusionList(flags), expected);
     ReadUserExclusionList(expected, again);
     EXPECT_EQ(again, flags) << expected;
   }
@@ -77,6 +82,48 @@ TEST_F(ExclusionLists, UserExcludedCommandsAreNotLearntAndWinOverSeenOnesWhenSav
   EXPECT_EQ(RunCommands(manager, "E", {9, 100}), (std::vector<LONG>{S_FALSE, S_FALSE}));
   EXPECT_EQ(manager.SaveCommandsUserExcluded(), S_OK);
   EXPECT_EQ(ReadText("user.txt"), "7,1,8,0,9,1,42,1,100,1,101,0");
+}
+
+// A list file that does not exist yet is normal (the user's list before its first save); one that
+// exists but cannot be read, or holds text that is not a list, is reported.
+TEST_F(ExclusionLists, ListFilesThatExistButCannotBeUsedInFullAreReported) {
+  std::filesystem::create_directory(folder.File("folder.txt"));
+  SystemEnv().ReplaceFile(folder.File("prose.txt"), "5,6\nnot a number");
+  // (file, whether it is reported)
+  const std::tuple<const char*, bool> cases[] = {
+      {"folder.txt", true}, {"prose.txt", true}, {"missing.txt", false}};
+  for (const auto& [name, reported] : cases) {
+    SCOPED_TRACE(name);
+    for (const bool userList : {false, true}) {
+      std::vector<Diagnostic> diagnostics;
+      manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+      if (userList) {
+        manager.LoadCommandsUserExcluded(PathOf(name));
+      } else {
+        manager.LoadCommandsExcludedFromTraining(PathOf(name));
+      }
+      ASSERT_EQ(diagnostics.size(), reported ? 1U : 0U);
+      if (reported) {
+        EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kListFileUnusable);
+        EXPECT_EQ(diagnostics[0].path, folder.File(name));
+      }
+    }
+  }
+}
+
+TEST_F(ExclusionLists, AUserListThatCannotBeWrittenIsReportedAndLeavesThePreviousFile) {
+  SystemEnv().ReplaceFile(folder.File("user.txt"), "5,1");
+  manager.AddCommandIDToUserExcludedCommands(7);
+  std::vector<Diagnostic> diagnostics;
+  manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+  RecordingEnv full;
+  full.failingWrites.insert(folder.File("user.txt"));
+  const ScopedEnv scoped(full);
+  EXPECT_EQ(manager.SaveCommandsUserExcluded(PathOf("user.txt")), S_OK);
+  ASSERT_EQ(diagnostics.size(), 1U);
+  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kListFileNotWritten);
+  EXPECT_EQ(diagnostics[0].reason, "No space left on device");
+  EXPECT_EQ(ReadText("user.txt"), "5,1");
 }
 
 }  // namespace

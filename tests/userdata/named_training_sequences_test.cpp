@@ -3,10 +3,11 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "cmdpredict/prediction_command_manager.h"
 #include "platform/unicode.h"
-#include "testing/forwarding_env.h"
+#include "testing/recording_env.h"
 #include "testing/temp_folder.h"
 
 namespace cmdpredict {
@@ -68,6 +69,33 @@ TEST_F(NamedTrainingSequences, EscapesNamesQuotesCellsMarksNonAsciiAndNeverRepla
                                  {"..%2Fup/a%2Fb%3Ac1700000000.csv", header + "x"}, {group, ""},
                                  {file + ".csv", header + "caf??"}, {file + "-2.csv", header + "\"2\r\n\""}}));
   // clang-format on
+}
+
+TEST_F(NamedTrainingSequences, ATableThatCannotBeWrittenIsReported) {
+  RecordingEnv full;
+  full.now = 1700000000;
+  full.failingWrites.insert(sequences + "/Week1/Drill1700000000.csv");
+  const ScopedEnv scopedFull(full);
+  std::vector<Diagnostic> diagnostics;
+  manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+  EXPECT_EQ(manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("Week1"), kDrill), S_OK);
+  ASSERT_EQ(diagnostics.size(), 1U);
+  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kNamedSequenceNotWritten);
+  EXPECT_EQ(diagnostics[0].path, sequences + "/Week1/Drill1700000000.csv");
+  EXPECT_EQ(diagnostics[0].reason, "No space left on device");
+}
+
+// A file stands where the sequences folder's parent must be.
+TEST_F(NamedTrainingSequences, ASequencesFolderThatCannotBeCreatedIsReported) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(folder.File("file"), "a file"));
+  const std::string unusable = folder.File("file") + "/sequences/";
+  manager.SetNamedSequencesFolder(Utf8ToWide(unusable));
+  std::vector<Diagnostic> diagnostics;
+  manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+  manager.SaveNamedTrainingSequences({{CMDPREDICT_WIDE("Week1"), {kDrill}}});
+  ASSERT_EQ(diagnostics.size(), 1U);
+  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kFolderNotCreated);
+  EXPECT_EQ(diagnostics[0].path, unusable);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "models/sequence_model.h"
+#include "support/diagnostics.h"
 
 namespace Quenmar::Intel {
 
@@ -84,6 +85,10 @@ class ContextTree : public ISequencePredictionModel {
   void ClearHistory() override;
   bool Save(const std::string& path) override;
   bool Load(const std::string& path) override;
+  // Save and Load, adding a record to `diagnostics` for a file that was not written, a file that
+  // was repaired or could not be used, and each backup written or not written.
+  bool Save(const std::string& path, cmdpredict::Diagnostics& diagnostics);
+  bool Load(const std::string& path, cmdpredict::Diagnostics& diagnostics);
 
   // The next-item distribution of one node: its children's frequencies, normalised.
   PredictionMap GetDistribution(const Node& node) const;

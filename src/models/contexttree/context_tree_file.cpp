@@ -237,19 +237,26 @@ std::string FileNameFor(const std::string& path, const std::string& typeName) {
 // Backups carry the time as the signed decimal of its low 32 bits.
 int BackupTime() { return static_cast<std::int32_t>(static_cast<std::uint32_t>(cmdpredict::CurrentTimeSeconds())); }
 
-void BackUp(const std::string& fileName) {
-  int copied = 0;
-  cmdpredict::CopyFileOver(fileName, cmdpredict::FormatText("%s_%d%s", fileName.c_str(), BackupTime(), ".backup"),
-                           &copied);
+std::string BackupName(const std::string& fileName) {
+  return cmdpredict::FormatText("%s_%d%s", fileName.c_str(), BackupTime(), ".backup");
 }
 
-void BackUp(const std::string& fileName, ModelVersion version) {
+std::string BackupName(const std::string& fileName, ModelVersion version) {
   const std::string versionText = cmdpredict::FormatText("%d.%d", version.major, version.minor);
-  int copied = 0;
-  cmdpredict::CopyFileOver(
-      fileName,
-      cmdpredict::FormatText("%s_%s_%d%s", fileName.c_str(), versionText.c_str(), BackupTime(), ".backup"),
-      &copied);
+  return cmdpredict::FormatText("%s_%s_%d%s", fileName.c_str(), versionText.c_str(), BackupTime(), ".backup");
+}
+
+// Writes the text read from a damaged file beside it, the way every file is written (a temporary
+// file renamed over the name): whatever stands at the backup's name, a link included, is replaced
+// and never written through.
+void BackUp(const std::string& text, const std::string& backupName, cmdpredict::Diagnostics& diagnostics) {
+  if (cmdpredict::CurrentEnv().ReplaceFile(backupName, text)) {
+    cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kBackupWritten, backupName,
+                              "copy of a damaged model file");
+  } else {
+    cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kBackupNotWritten, backupName,
+                              cmdpredict::CurrentEnv().LastErrorText());
+  }
 }
 
 bool IsAcceptedVersion(ModelVersion version) { return version.major >= 1 && version.minor >= 0; }
@@ -262,6 +269,23 @@ bool ReadVersionPart(const std::string& text, int& number) {
   } catch (const std::exception&) {  // no number, or one outside the range of int
     return false;
   }
+}
+
+// What a load that used the file only in part tells the host. Nothing learnt survived when the
+// file's required parts were unusable and its root kept no children.
+void ReportDamage(const ContextTree& tree, const std::string& fileName, LoadSeverity severity,
+                  ModelVersion version, cmdpredict::Diagnostics& diagnostics) {
+  std::string reason;
+  if (!IsAcceptedVersion(version)) {
+    reason = cmdpredict::FormatText("version %d.%d is not accepted", version.major, version.minor);
+  } else {
+    reason = severity == kUnusable ? "required parts are missing or unusable" : "damaged parts were left out";
+  }
+  const bool nothingKept = severity == kUnusable && tree.GetRoot().children.empty();
+  cmdpredict::AddDiagnostic(diagnostics,
+                            nothingKept ? cmdpredict::DiagnosticKind::kModelFileReplaced
+                                        : cmdpredict::DiagnosticKind::kModelFileRepaired,
+                            fileName, reason);
 }
 
 }  // namespace
@@ -343,27 +367,57 @@ TextLoad LoadFromText(ContextTree& tree, const std::string& text) {
 }
 
 bool ContextTree::Save(const std::string& path) {
-  // A tree too deep for Load is not written: the previous file stays readable.
-  const std::optional<std::string> text = ToFileText(*this);
-  return text && cmdpredict::CurrentEnv().ReplaceFile(FileNameFor(path, GetTypeName()), *text);
+  cmdpredict::Diagnostics ignored;
+  return Save(path, ignored);
 }
 
 bool ContextTree::Load(const std::string& path) {
+  cmdpredict::Diagnostics ignored;
+  return Load(path, ignored);
+}
+
+bool ContextTree::Save(const std::string& path, cmdpredict::Diagnostics& diagnostics) {
+  const std::string fileName = FileNameFor(path, GetTypeName());
+  // A tree too deep for Load is not written: the previous file stays readable.
+  const std::optional<std::string> text = ToFileText(*this);
+  if (!text) {
+    cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kModelNotSaved, fileName,
+                              "the tree is deeper than a model file can hold");
+    return false;
+  }
+  if (!cmdpredict::CurrentEnv().ReplaceFile(fileName, *text)) {
+    cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kModelNotSaved, fileName,
+                              cmdpredict::CurrentEnv().LastErrorText());
+    return false;
+  }
+  return true;
+}
+
+bool ContextTree::Load(const std::string& path, cmdpredict::Diagnostics& diagnostics) {
   const std::string typeName = GetTypeName();
   const bool hasExtension = cmdpredict::EndsWith(path, cmdpredict::FormatText(".%s", typeName.c_str()));
   const std::string fileName = hasExtension ? path : FileNameFor(path, typeName);
   std::string text;
-  if (cmdpredict::FileExists(fileName) != 0 || !cmdpredict::CurrentEnv().ReadFile(fileName, text)) return false;
+  if (cmdpredict::FileExists(fileName) != 0) return false;
+  if (!cmdpredict::CurrentEnv().ReadFile(fileName, text)) {
+    // The model starts anew, and its next save replaces whatever stands there.
+    cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kModelFileReplaced, fileName,
+                              cmdpredict::CurrentEnv().LastErrorText());
+    return false;
+  }
 
   const TextLoad loaded = LoadFromText(*this, text);
   if (!loaded.isJson) {
-    BackUp(fileName);
+    cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kModelFileReplaced, fileName,
+                              "not JSON text");
+    BackUp(text, BackupName(fileName), diagnostics);
     return false;
   }
-  if (!IsAcceptedVersion(loaded.version)) {
-    BackUp(fileName, loaded.version);
-  } else if (loaded.severity != kLoadedFully) {
-    BackUp(fileName);
+  if (loaded.backUp) {
+    ReportDamage(*this, fileName, loaded.severity, loaded.version, diagnostics);
+    BackUp(text,
+           IsAcceptedVersion(loaded.version) ? BackupName(fileName) : BackupName(fileName, loaded.version),
+           diagnostics);
   }
   return true;
 }

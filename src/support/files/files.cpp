@@ -1,6 +1,7 @@
 #include "support/files/files.h"
 
 #include "platform/env.h"
+#include "platform/paths.h"
 
 namespace cmdpredict {
 
@@ -17,6 +18,15 @@ int CopyFileOver(const std::string& source, const std::string& target, int* copi
 }
 
 bool EnsureFolder(const std::string& path) { return FileExists(path) == 0 || CreateFolder(path) == 0; }
+
+bool EnsureFolderWithParents(const std::string& path) {
+  // A parent that cannot be created makes the path's own creation fail, with the system's reason.
+  for (std::size_t end = path.find(kPathSeparator, 1); end != std::string::npos && end + 1 < path.size();
+       end = path.find(kPathSeparator, end + 1)) {
+    EnsureFolder(path.substr(0, end));
+  }
+  return EnsureFolder(path);
+}
 
 std::int64_t CurrentTimeSeconds() { return CurrentEnv().NowSeconds(); }
 

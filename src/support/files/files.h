@@ -17,6 +17,9 @@ int CreateFolder(const std::string& path);
 // True when a file or folder exists at the path, or a folder was created there now (one level).
 bool EnsureFolder(const std::string& path);
 
+// EnsureFolder, creating the missing folders above the path first.
+bool EnsureFolderWithParents(const std::string& path);
+
 // Copies a file, overwriting an existing target. Sets *copied to 1 on success and 0 otherwise;
 // returns 1 when `copied` is null or the copy fails.
 int CopyFileOver(const std::string& source, const std::string& target, int* copied);

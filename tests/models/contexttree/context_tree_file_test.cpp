@@ -8,6 +8,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/env.h"
 #include "support/json/json_text.h"
@@ -208,6 +210,73 @@ TEST_F(ModelFileTest, LoadsWhatCanBeUsedAndBacksUpDamageAndWantingVersions) {
   EXPECT_EQ(tree.GetOrAddCode(""), 3);
   EXPECT_EQ(TextOf(tree), Saved("", 2, R"("a","a","b","")"));
 }
+
+// The records a load or save adds: (kind, path) pairs in order.
+using Records = std::vector<std::pair<cmdpredict::DiagnosticKind, std::string>>;
+Records RecordsOf(const cmdpredict::Diagnostics& diagnostics) {
+  Records records;
+  for (const auto& d : diagnostics) records.emplace_back(d.kind, d.path);
+  return records;
+}
+
+TEST_F(ModelFileTest, LoadReportsARepairedFileAndItsBackup) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(file, Saved(R"({"i":1,"f":-2.5,"c":[]})")));
+  cmdpredict::Diagnostics diagnostics;
+  EXPECT_TRUE(tree.Load(path, diagnostics));
+  EXPECT_EQ(RecordsOf(diagnostics),
+            (Records{{cmdpredict::DiagnosticKind::kModelFileRepaired, file},
+                     {cmdpredict::DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
+  EXPECT_EQ(diagnostics[0].reason, "damaged parts were left out");
+}
+
+TEST_F(ModelFileTest, LoadReportsAFileThatIsNotJsonAsReplacedAndItsBackup) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "not JSON"));
+  cmdpredict::Diagnostics diagnostics;
+  EXPECT_FALSE(tree.Load(path, diagnostics));
+  EXPECT_EQ(RecordsOf(diagnostics),
+            (Records{{cmdpredict::DiagnosticKind::kModelFileReplaced, file},
+                     {cmdpredict::DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
+}
+
+TEST_F(ModelFileTest, LoadReportsABackupThatCouldNotBeWritten) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "[1,2]"));
+  cmdpredict::RecordingEnv full;
+  full.now = 1700000000;
+  full.failingWrites.insert(folder.File("E.ContextTree_0.0_1700000000.backup"));
+  cmdpredict::ScopedEnv scoped(full);
+  cmdpredict::Diagnostics diagnostics;
+  EXPECT_TRUE(tree.Load(path, diagnostics));
+  ASSERT_EQ(diagnostics.size(), 2U);
+  EXPECT_EQ(diagnostics[0].kind, cmdpredict::DiagnosticKind::kModelFileReplaced);  // nothing learnt survived
+  EXPECT_EQ(diagnostics[0].reason, "version 0.0 is not accepted");
+  EXPECT_EQ(diagnostics[1].kind, cmdpredict::DiagnosticKind::kBackupNotWritten);
+  EXPECT_EQ(diagnostics[1].reason, "No space left on device");
+}
+
+TEST_F(ModelFileTest, SaveReportsAFileThatCouldNotBeWrittenWithTheSystemsReason) {
+  cmdpredict::RecordingEnv full;
+  full.failingWrites.insert(file);
+  cmdpredict::ScopedEnv scoped(full);
+  cmdpredict::Diagnostics diagnostics;
+  EXPECT_FALSE(tree.Save(path, diagnostics));
+  EXPECT_EQ(RecordsOf(diagnostics), (Records{{cmdpredict::DiagnosticKind::kModelNotSaved, file}}));
+  EXPECT_EQ(diagnostics[0].reason, "No space left on device");
+}
+
+#if !defined(_WIN32)
+// A link planted at the backup's name is replaced by the backup; the file it points to, outside
+// the model folder, stays as it was.
+TEST_F(ModelFileTest, BackupReplacesALinkAtItsNameInsteadOfWritingThroughIt) {
+  const cmdpredict::TempFolder elsewhere;
+  const std::string target = elsewhere.File("precious");
+  ASSERT_TRUE(SystemEnv().ReplaceFile(target, "precious contents"));
+  fs::create_symlink(target, folder.File(kBackup));
+  EXPECT_FALSE(LoadText("not JSON"));
+  EXPECT_EQ(ReadFile(target), "precious contents");
+  EXPECT_FALSE(fs::is_symlink(folder.File(kBackup)));
+  EXPECT_EQ(ReadFile(folder.File(kBackup)), "not JSON");
+}
+#endif
 
 }  // namespace
 }  // namespace Quenmar::Intel

@@ -64,6 +64,16 @@ TEST(Files, CreateFoldersCopyFilesAndSearchEachRegularFileOfAFolderOnce) {
   EXPECT_EQ(entry.searchId, 0);
 }
 
+TEST(Files, EnsureFolderWithParentsCreatesEveryMissingFolderAbove) {
+  TempFolder folder;
+  const std::string deep = folder.File("a/b/c/");
+  EXPECT_TRUE(EnsureFolderWithParents(deep));
+  EXPECT_TRUE(std::filesystem::is_directory(deep));
+  EXPECT_TRUE(EnsureFolderWithParents(deep));  // exists already
+  std::ofstream(folder.File("file")) << "a file";
+  EXPECT_FALSE(EnsureFolderWithParents(folder.File("file/d/e")));
+}
+
 TEST(Text, FormatsComparesSuffixesAndSplits) {
   EXPECT_EQ(FormatText("%s_%d%s", "E1.ContextTree", -5, ".backup"), "E1.ContextTree_-5.backup");
   EXPECT_EQ(FormatText("<%s>", std::string(5000, 'x').c_str()), "<" + std::string(5000, 'x') + ">");
