@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "cmdpredict/prediction_command_manager.h"
 #include "eval_report.h"
@@ -86,15 +87,47 @@ class ScratchAppData {
   std::string m_path;
 };
 
-void ConfigureManager(CPredictionCommandManager& manager, const ReplayOptions& options) {
+const char* DiagnosticText(DiagnosticKind kind) {
+  switch (kind) {
+    case DiagnosticKind::kModelNotSaved: return "model not saved";
+    case DiagnosticKind::kModelFileRepaired: return "model file repaired";
+    case DiagnosticKind::kModelFileReplaced: return "model file not used, the model starts anew";
+    case DiagnosticKind::kBackupWritten: return "backup written";
+    case DiagnosticKind::kBackupNotWritten: return "backup not written";
+    case DiagnosticKind::kFolderNotCreated: return "folder not created";
+    case DiagnosticKind::kListFileUnusable: return "list file not used in full";
+    case DiagnosticKind::kListFileNotWritten: return "list file not written";
+    case DiagnosticKind::kNamedSequenceNotWritten: return "named sequence not written";
+  }
+  return "unknown event";
+}
+
+// Prints each of the library's diagnostics as a warning and remembers the models not saved.
+class Warnings {
+ public:
+  void operator()(const Diagnostic& diagnostic) {
+    std::fprintf(stderr, "cmdpredict: warning: %s: %s: %s\n", DiagnosticText(diagnostic.kind),
+                 diagnostic.path.c_str(), diagnostic.reason.c_str());
+    if (diagnostic.kind == DiagnosticKind::kModelNotSaved) m_notSaved.insert(diagnostic.environment);
+  }
+  bool NotSaved(const WString& environment) const { return m_notSaved.count(environment) != 0; }
+
+ private:
+  std::set<WString> m_notSaved;
+};
+
+// True when the models are kept in the model folder, false when only in memory.
+bool ConfigureManager(CPredictionCommandManager& manager, const ReplayOptions& options) {
   manager.SetMaxNumCommandsUsedForPrediction(options.maxHistory);
   const WString appData = Utf8ToWide(options.appData);
-  manager.Initialize(CMDPREDICT_WIDE(""), appData.c_str(), options.history, options.maxHistory);
+  const LONG initialized =
+      manager.Initialize(CMDPREDICT_WIDE(""), appData.c_str(), options.history, options.maxHistory);
   manager.SetNumberOfPredictionCommands(options.predictions);
   if (!options.learn) manager.SetAddToPredictionModel(false);
   for (const std::string& file : options.excludeTraining)
     manager.LoadCommandsExcludedFromTraining(Utf8ToWide(file));
   if (!options.userExcluded.empty()) manager.LoadCommandsUserExcluded(Utf8ToWide(options.userExcluded));
+  return initialized == S_OK;
 }
 
 RankedPositions TopPositions(const CPredictionCommandManager& manager, const WString& environment) {
@@ -169,12 +202,10 @@ int ReplayInto(const ReplayOptions& options, const CommandLog& log, std::FILE* o
   std::vector<WString> environments;
   for (const std::string& name : log.environments) environments.push_back(Utf8ToWide(name));
 
-  std::error_code ignored;  // a folder that cannot be made shows as models written to nowhere
-  std::filesystem::create_directories(std::filesystem::path(options.appData).parent_path().parent_path(),
-                                      ignored);
-
   CPredictionCommandManager manager;
-  ConfigureManager(manager, options);
+  auto warnings = std::make_shared<Warnings>();
+  manager.SetDiagnosticHandler([warnings](const Diagnostic& diagnostic) { (*warnings)(diagnostic); });
+  const bool modelsKept = ConfigureManager(manager, options);
 
   Output output(out);
   Evaluation evaluation(log.environments.size());
@@ -214,9 +245,14 @@ int ReplayInto(const ReplayOptions& options, const CommandLog& log, std::FILE* o
   totals.environments = log.environments;
   totals.modelFolder = ModelFolderOf(options.appData);
   totals.perEnvironment = options.perEnvironment;
+  LONG quit = S_OK;
   if (options.save) {
-    manager.BeforeQuit();
+    quit = manager.BeforeQuit();
     totals.modelBytes = ModelFileSizes(totals.modelFolder, log);
+    // Only the models saved now count, not files that stood there before.
+    for (std::size_t e = 0; e < environments.size(); ++e) {
+      if (!modelsKept || warnings->NotSaved(environments[e])) totals.modelBytes[e] = -1;
+    }
     totals.modelsWritten = CountFiles(totals.modelBytes);
   }
   totals.seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -228,7 +264,7 @@ int ReplayInto(const ReplayOptions& options, const CommandLog& log, std::FILE* o
     output.Buffer() +=
         options.json || options.trace ? SummaryJson(evaluation, totals) : SummaryText(evaluation, totals);
   }
-  return kExitOk;
+  return quit == S_OK ? kExitOk : kExitFileError;
 }
 
 }  // namespace

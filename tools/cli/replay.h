@@ -26,8 +26,9 @@ struct ReplayOptions {
   std::string saveUserExcluded;              // where to write the user-excluded list, or empty
 };
 
-// Runs the replay, writing the trace and the summary to `out` and notices to standard error.
-// Returns the process exit status.
+// Runs the replay, writing the trace and the summary to `out` and notices, each of the library's
+// diagnostics among them, to standard error. Returns the process exit status (kExitFileError when a
+// model could not be saved).
 int Replay(const ReplayOptions& options, const CommandLog& log, std::FILE* out);
 
 }  // namespace cmdpredict::cli

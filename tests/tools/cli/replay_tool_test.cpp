@@ -140,5 +140,17 @@ TEST_F(ReplayTool, PrintsItsVersionAndDocumentsTheExitStatuses) {
       << help.out;
 }
 
+// A folder standing where E1's model file goes: E1 is not saved, E2 is.
+TEST_F(ReplayTool, WarnsCountsOnlyTheModelsSavedAndFailsWhenAModelIsNotSaved) {
+  std::filesystem::create_directories(ModelFile("E1.ContextTree"));
+  const ToolRun run = Replay("--eval " + WriteLog("E1,1\nE2,2\n"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("\ncmdpredict: warning: model not saved: app/ModelPrediction/E1.ContextTree: "),
+            std::string::npos)
+      << run.err;  // after the warning that the folder could not be loaded as a model file
+  EXPECT_NE(run.out.find("models written      1 in"), std::string::npos) << run.out;
+  EXPECT_TRUE(std::filesystem::is_regular_file(ModelFile("E2.ContextTree")));
+}
+
 }  // namespace
 }  // namespace cmdpredict::cli
