@@ -4,8 +4,8 @@
 //
 // It initialises the manager with an application-data folder, reports the commands a user starts
 // in two working environments, reads the ranked predictions of one of them, and saves the learnt
-// models when it quits. Run it twice with the same folder: the second run starts from what the
-// first one learnt.
+// models when it quits, printing what the library reports about its files. Run it twice with the
+// same folder: the second run starts from what the first one learnt.
 #include <cmdpredict/prediction_command_manager.h>
 
 #include <cstdio>
@@ -34,7 +34,13 @@ int main(int argc, char** argv) {
   std::vector<cmdpredict::WChar> wideFolder(folder, folder + std::char_traits<char>::length(folder) + 1);
 
   CPredictionCommandManager manager;
-  if (manager.Initialize(CMDPREDICT_WIDE(""), wideFolder.data(), /*history*/ 2, /*latest commands kept*/ 10) != S_OK) return 1;
+  // Failures that no result shows (a damaged model file repaired, a folder not created, ...).
+  manager.SetDiagnosticHandler([](const cmdpredict::Diagnostic& diagnostic) {
+    std::fprintf(stderr, "cmdpredict reports (%d) %s: %s\n", static_cast<int>(diagnostic.kind),
+                 diagnostic.path.c_str(), diagnostic.reason.c_str());
+  });
+  // S_FALSE: no model folder, the models are kept in memory only; the host goes on.
+  if (manager.Initialize(CMDPREDICT_WIDE(""), wideFolder.data(), /*history*/ 2, /*latest commands kept*/ 10) < 0) return 1;
 
   // The host reports every command just before it runs, naming the environment it runs in.
   const LONG sketching[] = {kLine, kCircle, kTrim, kLine, kCircle, kTrim, kDimension, kSave, kLine, kCircle};
@@ -46,6 +52,6 @@ int main(int argc, char** argv) {
   // The cheap query a toolbar would poll: the command at position 0, without running a model.
   std::printf("top prediction: %d\n", manager.GetPredictionCommandID(CMDPREDICT_WIDE("Sketch"), 0));
 
-  manager.BeforeQuit();  // saves one model file per environment
-  return 0;
+  // Saves one model file per environment; E_FAIL when one could not be written.
+  return manager.BeforeQuit() == S_OK ? 0 : 1;
 }
