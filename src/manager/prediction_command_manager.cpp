@@ -3,6 +3,8 @@
 
 #include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "manager/keyboard_hook.h"
 #include "modelmgr/prediction_model_manager.h"
@@ -36,7 +38,9 @@ LONG CPredictionCommandManager::Initialize(const WChar* /*ignoredString*/, const
   const std::string appData = cmdpredict::WideToUtf8Path(m_appDataFolder);
   const WString subFolderName = CMDPREDICT_WIDE("ModelPrediction");
   WString modelFolder = subFolderName;
-  if (!cmdpredict::EnsureFolderWithParents(appData) || !CreateAppDataSubFolder(modelFolder)) {
+  // A file standing at the model folder's name "exists" for CreateAppDataSubFolder, but holds no models.
+  if (!cmdpredict::EnsureFolderWithParents(appData) || !CreateAppDataSubFolder(modelFolder) ||
+      !cmdpredict::IsFolder(cmdpredict::WideToUtf8Path(modelFolder))) {
     // The models stay in memory: nothing is read or written relative to the current folder.
     const std::string reason = cmdpredict::CurrentEnv().LastErrorText();
     const bool appDataExists = cmdpredict::FileExists(appData) == 0;

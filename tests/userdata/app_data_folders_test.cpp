@@ -82,18 +82,25 @@ TEST_F(AppDataFolders, ThatCannotBeCreatedKeepTheModelsInMemoryAndAreReported) {
   EXPECT_EQ(manager.GetNumberOfCommandsAvailableForPrediction(CMDPREDICT_WIDE("E1")), 1U);
 }
 
-// A file standing where the application data folder must be makes Initialize report that folder.
+// A file standing where the application data folder or the model folder must be makes Initialize
+// report that folder.
 TEST_F(AppDataFolders, ThatAreFilesAreReported) {
+  const std::string data = folder.File("Data") + sep, models = folder.File("Models") + sep;
   ASSERT_TRUE(env.ReplaceFile(folder.File("Data"), "a file"));
-  std::vector<Diagnostic> diagnostics;
-  CPredictionCommandManager manager;
-  manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
-  EXPECT_EQ(manager.Initialize(CMDPREDICT_WIDE(""), Utf8ToWide(folder.File("Data") + sep).c_str(), 1, 10),
-            S_FALSE);
-  ASSERT_EQ(diagnostics.size(), 1U);
-  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kFolderNotCreated);
-  EXPECT_EQ(diagnostics[0].path, folder.File("Data") + sep);
-  EXPECT_FALSE(diagnostics[0].reason.empty());
+  ASSERT_TRUE(env.CreateFolder(models) && env.ReplaceFile(models + "ModelPrediction", "a file"));
+  // (folder given, the folder reported)
+  const std::tuple<std::string, std::string> cases[] = {{data, data}, {models, models + "ModelPrediction"}};
+  for (const auto& [given, reported] : cases) {
+    SCOPED_TRACE(given);
+    std::vector<Diagnostic> diagnostics;
+    CPredictionCommandManager manager;
+    manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+    EXPECT_EQ(manager.Initialize(CMDPREDICT_WIDE(""), Utf8ToWide(given).c_str(), 1, 10), S_FALSE);
+    ASSERT_EQ(diagnostics.size(), 1U);
+    EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kFolderNotCreated);
+    EXPECT_EQ(diagnostics[0].path, reported);
+    EXPECT_FALSE(diagnostics[0].reason.empty());
+  }
 }
 
 }  // namespace

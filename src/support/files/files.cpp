@@ -19,6 +19,8 @@ int CopyFileOver(const std::string& source, const std::string& target, int* copi
 
 bool EnsureFolder(const std::string& path) { return FileExists(path) == 0 || CreateFolder(path) == 0; }
 
+bool IsFolder(const std::string& path) { return CurrentEnv().OpenFolder(path) != nullptr; }
+
 bool EnsureFolderWithParents(const std::string& path) {
   // A parent that cannot be created makes the path's own creation fail, with the system's reason.
   for (std::size_t end = path.find(kPathSeparator, 1); end != std::string::npos && end + 1 < path.size();

@@ -17,6 +17,9 @@ int CreateFolder(const std::string& path);
 // True when a file or folder exists at the path, or a folder was created there now (one level).
 bool EnsureFolder(const std::string& path);
 
+// True when the path names a folder that can be listed.
+bool IsFolder(const std::string& path);
+
 // EnsureFolder, creating the missing folders above the path first.
 bool EnsureFolderWithParents(const std::string& path);
 
