@@ -34,7 +34,7 @@ struct Diagnostic {
   std::string reason;   // a short text: the system's error text when a system call failed
 };
 
-// Receives each record on the host's thread, after the operation that produced it is complete.
+// Receives each record on the host's thread, once the step that produced it is complete.
 using DiagnosticHandler = std::function<void(const Diagnostic&)>;
 
 }  // namespace cmdpredict

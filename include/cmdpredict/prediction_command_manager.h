@@ -25,10 +25,12 @@
 //   table cannot be written. Each such event, and each of the two failures above, reaches the
 //   handler set with SetDiagnosticHandler as one cmdpredict::Diagnostic record (see
 //   cmdpredict/diagnostics.h). Without a handler nothing is printed or logged anywhere.
-// - The handler is called on the calling thread, before the operation returns, once the manager's
-//   state is complete. Whatever it throws is caught and dropped, record by record: the remaining
-//   records are still delivered and the operation returns its own result, so a failing handler can
-//   cost the host neither its models nor an honest BeforeQuit. The handler may call the manager.
+// - The handler is called on the calling thread, before the operation returns, once the step that
+//   produced the record (loading a model, saving the models, ...) is complete: never while the
+//   manager's state is half changed. The handler may call the manager. Whatever it throws is
+//   caught and dropped, record by record: the remaining records are still delivered and the
+//   operation returns its own result, so a failing handler costs the host neither its models nor
+//   an honest BeforeQuit.
 #pragma once
 
 #include <cstddef>
