@@ -12,6 +12,7 @@
 #include "platform/env.h"
 #include "platform/paths.h"
 #include "platform/unicode.h"
+#include "testing/diagnostic_log.h"
 #include "testing/recording_env.h"
 #include "testing/temp_folder.h"
 
@@ -150,7 +151,6 @@ TEST_F(Predictions, LoadFromTheLatestCommandsAndRefreshOnlyAnEnvironmentNotCurre
 class FailuresReachTheHost : public ::testing::Test {
  protected:
   FailuresReachTheHost() {
-    manager.SetDiagnosticHandler([this](const Diagnostic& d) { diagnostics.push_back(d); });
     manager.Initialize(CMDPREDICT_WIDE(""), Utf8ToWide(folder.Path() + kPathSeparator).c_str(), 1, 10);
   }
   std::string ModelFile(const std::string& environment) const {
@@ -158,8 +158,8 @@ class FailuresReachTheHost : public ::testing::Test {
   }
 
   TempFolder folder;
-  std::vector<Diagnostic> diagnostics;
   CPredictionCommandManager manager;
+  DiagnosticLog log{manager};
 };
 
 TEST_F(FailuresReachTheHost, BeforeQuitFailsWhenAModelIsNotWrittenAfterWritingTheOthers) {
@@ -170,32 +170,22 @@ TEST_F(FailuresReachTheHost, BeforeQuitFailsWhenAModelIsNotWrittenAfterWritingTh
   const ScopedEnv scoped(full);
   EXPECT_EQ(manager.BeforeQuit(), E_FAIL);
   EXPECT_EQ(full.PathsOf("ReplaceFile"), (std::vector<std::string>{ModelFile("E1"), ModelFile("E2")}));
-  ASSERT_EQ(diagnostics.size(), 1U);
-  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kModelNotSaved);
-  EXPECT_EQ(diagnostics[0].environment, CMDPREDICT_WIDE("E1"));
-  EXPECT_EQ(diagnostics[0].path, ModelFile("E1"));
-  EXPECT_EQ(diagnostics[0].reason, "No space left on device");
+  EXPECT_EQ(log.Records(), (std::vector<Record>{{DiagnosticKind::kModelNotSaved, CMDPREDICT_WIDE("E1"),
+                                                 ModelFile("E1"), "No space left on device"}}));
   full.failingWrites.clear();
   EXPECT_EQ(manager.BeforeQuit(), S_OK);
-}
-
-TEST_F(FailuresReachTheHost, BeforeQuitFailsWhenAFolderStandsWhereAModelFileGoes) {
-  RunCommands(manager, "E1", {5});
-  std::filesystem::create_directory(ModelFile("E1"));
-  EXPECT_EQ(manager.BeforeQuit(), E_FAIL);
-  ASSERT_EQ(diagnostics.size(), 1U);
-  EXPECT_EQ(diagnostics[0].path, ModelFile("E1"));
 }
 
 TEST_F(FailuresReachTheHost, ARepairedModelFileIsReportedWithItsEnvironmentWhenItIsLoaded) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(ModelFile("E1"), R"({"i":0,"f":0.0,"c":[{"i":1,"f":-1.0,"c":[]}],)"
                                                        R"("version":"1.0","d":2,"encodings":["","5"]})"));
+  FixedClockEnv clock(1700000000);
+  const ScopedEnv scoped(clock);
   RunCommands(manager, "E1", {5});
-  ASSERT_EQ(diagnostics.size(), 2U);
-  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kModelFileRepaired);
-  EXPECT_EQ(diagnostics[0].environment, CMDPREDICT_WIDE("E1"));
-  EXPECT_EQ(diagnostics[1].kind, DiagnosticKind::kBackupWritten);
-  EXPECT_EQ(diagnostics[1].environment, CMDPREDICT_WIDE("E1"));
+  EXPECT_EQ(log.Seen(),
+            (KindsAndPaths{{DiagnosticKind::kModelFileRepaired, ModelFile("E1")},
+                           {DiagnosticKind::kBackupWritten, ModelFile("E1") + "_1700000000.backup"}}));
+  for (const Diagnostic& d : log.diagnostics) EXPECT_EQ(d.environment, CMDPREDICT_WIDE("E1"));
 }
 
 // The handler's exceptions are its own: each record is still delivered, the operation returns its
@@ -217,6 +207,7 @@ TEST_F(FailuresReachTheHost, AHandlerThatThrowsGetsEveryRecordAndLeavesTheManage
   EXPECT_EQ(LatestCommands(manager, CMDPREDICT_WIDE("E1")), (CommandList{5, 6}));
 }
 
+// A folder stands where the model file goes.
 TEST_F(FailuresReachTheHost, WithoutAHandlerNothingIsPrinted) {
   manager.SetDiagnosticHandler(nullptr);
   RunCommands(manager, "E1", {5});

@@ -8,6 +8,7 @@
 #include "platform/env.h"
 #include "platform/paths.h"
 #include "platform/unicode.h"
+#include "testing/diagnostic_log.h"
 #include "testing/recording_env.h"
 #include "testing/temp_folder.h"
 
@@ -66,20 +67,15 @@ TEST_F(AppDataFolders, ThatCannotBeCreatedKeepTheModelsInMemoryAndAreReported) {
   const std::string data = folder.File("Data") + sep;
   env.failingFolders.insert(data + "ModelPrediction");
   env.injectedErrorText = "Permission denied";
-  std::vector<Diagnostic> diagnostics;
   CPredictionCommandManager manager;
-  manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+  const DiagnosticLog log(manager);
   EXPECT_EQ(manager.Initialize(CMDPREDICT_WIDE(""), Utf8ToWide(data).c_str(), 1, 10), S_FALSE);
-  ASSERT_EQ(diagnostics.size(), 1U);
-  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kFolderNotCreated);
-  EXPECT_EQ(diagnostics[0].path, data + "ModelPrediction");
-  EXPECT_EQ(diagnostics[0].reason, "Permission denied");
-  EXPECT_TRUE(diagnostics[0].environment.empty());
+  EXPECT_EQ(log.Records(), (std::vector<Record>{{DiagnosticKind::kFolderNotCreated, WString(),
+                                                 data + "ModelPrediction", "Permission denied"}}));
   env.calls.clear();
   EXPECT_EQ(manager.BeforeCommandRun(5, nullptr, "E1", 0, 0), S_OK);
   EXPECT_EQ(manager.BeforeQuit(), S_OK);  // nothing was to be written
   EXPECT_TRUE(env.calls.empty());
-  EXPECT_EQ(manager.GetNumberOfCommandsAvailableForPrediction(CMDPREDICT_WIDE("E1")), 1U);
 }
 
 // A file standing where the application data folder or the model folder must be makes Initialize
@@ -92,14 +88,10 @@ TEST_F(AppDataFolders, ThatAreFilesAreReported) {
   const std::tuple<std::string, std::string> cases[] = {{data, data}, {models, models + "ModelPrediction"}};
   for (const auto& [given, reported] : cases) {
     SCOPED_TRACE(given);
-    std::vector<Diagnostic> diagnostics;
     CPredictionCommandManager manager;
-    manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+    const DiagnosticLog log(manager);
     EXPECT_EQ(manager.Initialize(CMDPREDICT_WIDE(""), Utf8ToWide(given).c_str(), 1, 10), S_FALSE);
-    ASSERT_EQ(diagnostics.size(), 1U);
-    EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kFolderNotCreated);
-    EXPECT_EQ(diagnostics[0].path, reported);
-    EXPECT_FALSE(diagnostics[0].reason.empty());
+    EXPECT_EQ(log.Seen(), (KindsAndPaths{{DiagnosticKind::kFolderNotCreated, reported}}));
   }
 }
 

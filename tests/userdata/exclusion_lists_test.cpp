@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "manager/manager_test_support.h"
 #include "platform/env.h"
 #include "platform/unicode.h"
+#include "testing/diagnostic_log.h"
 #include "testing/recording_env.h"
 #include "testing/temp_folder.h"
 #include "userdata/exclusion_list_file.h"
@@ -89,40 +91,28 @@ TEST_F(ExclusionLists, UserExcludedCommandsAreNotLearntAndWinOverSeenOnesWhenSav
 TEST_F(ExclusionLists, ListFilesThatExistButCannotBeUsedInFullAreReported) {
   std::filesystem::create_directory(folder.File("folder.txt"));
   SystemEnv().ReplaceFile(folder.File("prose.txt"), "5,6\nnot a number");
-  // (file, whether it is reported)
-  const std::tuple<const char*, bool> cases[] = {
-      {"folder.txt", true}, {"prose.txt", true}, {"missing.txt", false}};
-  for (const auto& [name, reported] : cases) {
-    SCOPED_TRACE(name);
-    for (const bool userList : {false, true}) {
-      std::vector<Diagnostic> diagnostics;
-      manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
-      if (userList) {
-        manager.LoadCommandsUserExcluded(PathOf(name));
-      } else {
-        manager.LoadCommandsExcludedFromTraining(PathOf(name));
-      }
-      ASSERT_EQ(diagnostics.size(), reported ? 1U : 0U);
-      if (reported) {
-        EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kListFileUnusable);
-        EXPECT_EQ(diagnostics[0].path, folder.File(name));
-      }
-    }
+  const DiagnosticLog log(manager);
+  for (const char* name : {"folder.txt", "prose.txt", "missing.txt"}) {
+    manager.LoadCommandsExcludedFromTraining(PathOf(name));
+    manager.LoadCommandsUserExcluded(PathOf(name));
   }
+  const auto unusable = [this](const char* name) {
+    return std::pair{DiagnosticKind::kListFileUnusable, folder.File(name)};
+  };
+  EXPECT_EQ(log.Seen(), (KindsAndPaths{unusable("folder.txt"), unusable("folder.txt"), unusable("prose.txt"),
+                                       unusable("prose.txt")}));
 }
 
 TEST_F(ExclusionLists, AUserListThatCannotBeWrittenIsReportedAndLeavesThePreviousFile) {
   SystemEnv().ReplaceFile(folder.File("user.txt"), "5,1");
   manager.AddCommandIDToUserExcludedCommands(7);
-  std::vector<Diagnostic> diagnostics;
-  manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+  const DiagnosticLog log(manager);
   RecordingEnv full;
   full.failingWrites.insert(folder.File("user.txt"));
   const ScopedEnv scoped(full);
   EXPECT_EQ(manager.SaveCommandsUserExcluded(PathOf("user.txt")), S_OK);
-  ASSERT_EQ(diagnostics.size(), 1U);
-  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kListFileNotWritten);
-  EXPECT_EQ(diagnostics[0].reason, "No space left on device");
+  EXPECT_EQ(log.Records(), (std::vector<Record>{{DiagnosticKind::kListFileNotWritten, WString(),
+                                                 folder.File("user.txt"), "No space left on device"}}));
   EXPECT_EQ(ReadText("user.txt"), "5,1");
 }
 

@@ -7,6 +7,7 @@
 
 #include "cmdpredict/prediction_command_manager.h"
 #include "platform/unicode.h"
+#include "testing/diagnostic_log.h"
 #include "testing/recording_env.h"
 #include "testing/temp_folder.h"
 
@@ -76,13 +77,11 @@ TEST_F(NamedTrainingSequences, ATableThatCannotBeWrittenIsReported) {
   full.now = 1700000000;
   full.failingWrites.insert(sequences + "/Week1/Drill1700000000.csv");
   const ScopedEnv scopedFull(full);
-  std::vector<Diagnostic> diagnostics;
-  manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+  const DiagnosticLog log(manager);
   EXPECT_EQ(manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("Week1"), kDrill), S_OK);
-  ASSERT_EQ(diagnostics.size(), 1U);
-  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kNamedSequenceNotWritten);
-  EXPECT_EQ(diagnostics[0].path, sequences + "/Week1/Drill1700000000.csv");
-  EXPECT_EQ(diagnostics[0].reason, "No space left on device");
+  EXPECT_EQ(log.Records(),
+            (std::vector<Record>{{DiagnosticKind::kNamedSequenceNotWritten, WString(),
+                                  sequences + "/Week1/Drill1700000000.csv", "No space left on device"}}));
 }
 
 // A file stands where the sequences folder's parent must be.
@@ -90,12 +89,9 @@ TEST_F(NamedTrainingSequences, ASequencesFolderThatCannotBeCreatedIsReported) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(folder.File("file"), "a file"));
   const std::string unusable = folder.File("file") + "/sequences/";
   manager.SetNamedSequencesFolder(Utf8ToWide(unusable));
-  std::vector<Diagnostic> diagnostics;
-  manager.SetDiagnosticHandler([&diagnostics](const Diagnostic& d) { diagnostics.push_back(d); });
+  const DiagnosticLog log(manager);
   manager.SaveNamedTrainingSequences({{CMDPREDICT_WIDE("Week1"), {kDrill}}});
-  ASSERT_EQ(diagnostics.size(), 1U);
-  EXPECT_EQ(diagnostics[0].kind, DiagnosticKind::kFolderNotCreated);
-  EXPECT_EQ(diagnostics[0].path, unusable);
+  EXPECT_EQ(log.Seen(), (KindsAndPaths{{DiagnosticKind::kFolderNotCreated, unusable}}));
 }
 
 }  // namespace

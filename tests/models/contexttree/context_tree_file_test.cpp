@@ -8,11 +8,10 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/env.h"
 #include "support/json/json_text.h"
+#include "testing/diagnostic_log.h"
 #include "testing/forwarding_env.h"
 #include "testing/recording_env.h"
 #include "testing/temp_folder.h"
@@ -211,21 +210,16 @@ TEST_F(ModelFileTest, LoadsWhatCanBeUsedAndBacksUpDamageAndWantingVersions) {
   EXPECT_EQ(TextOf(tree), Saved("", 2, R"("a","a","b","")"));
 }
 
-// The records a load or save adds: (kind, path) pairs in order.
-using Records = std::vector<std::pair<cmdpredict::DiagnosticKind, std::string>>;
-Records RecordsOf(const cmdpredict::Diagnostics& diagnostics) {
-  Records records;
-  for (const auto& d : diagnostics) records.emplace_back(d.kind, d.path);
-  return records;
-}
+using cmdpredict::KindsAndPaths;
+using cmdpredict::KindsAndPathsOf;
 
 TEST_F(ModelFileTest, LoadReportsARepairedFileAndItsBackup) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(file, Saved(R"({"i":1,"f":-2.5,"c":[]})")));
   cmdpredict::Diagnostics diagnostics;
   EXPECT_TRUE(tree.Load(path, diagnostics));
-  EXPECT_EQ(RecordsOf(diagnostics),
-            (Records{{cmdpredict::DiagnosticKind::kModelFileRepaired, file},
-                     {cmdpredict::DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
+  EXPECT_EQ(KindsAndPathsOf(diagnostics),
+            (KindsAndPaths{{cmdpredict::DiagnosticKind::kModelFileRepaired, file},
+                           {cmdpredict::DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
   EXPECT_EQ(diagnostics[0].reason, "damaged parts were left out");
 }
 
@@ -233,9 +227,9 @@ TEST_F(ModelFileTest, LoadReportsAFileThatIsNotJsonAsReplacedAndItsBackup) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(file, "not JSON"));
   cmdpredict::Diagnostics diagnostics;
   EXPECT_FALSE(tree.Load(path, diagnostics));
-  EXPECT_EQ(RecordsOf(diagnostics),
-            (Records{{cmdpredict::DiagnosticKind::kModelFileReplaced, file},
-                     {cmdpredict::DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
+  EXPECT_EQ(KindsAndPathsOf(diagnostics),
+            (KindsAndPaths{{cmdpredict::DiagnosticKind::kModelFileReplaced, file},
+                           {cmdpredict::DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
 }
 
 TEST_F(ModelFileTest, LoadReportsABackupThatCouldNotBeWritten) {
@@ -259,7 +253,8 @@ TEST_F(ModelFileTest, SaveReportsAFileThatCouldNotBeWrittenWithTheSystemsReason)
   cmdpredict::ScopedEnv scoped(full);
   cmdpredict::Diagnostics diagnostics;
   EXPECT_FALSE(tree.Save(path, diagnostics));
-  EXPECT_EQ(RecordsOf(diagnostics), (Records{{cmdpredict::DiagnosticKind::kModelNotSaved, file}}));
+  EXPECT_EQ(KindsAndPathsOf(diagnostics),
+            (KindsAndPaths{{cmdpredict::DiagnosticKind::kModelNotSaved, file}}));
   EXPECT_EQ(diagnostics[0].reason, "No space left on device");
 }
 
