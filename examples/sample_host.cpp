@@ -39,8 +39,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cmdpredict reports (%d) %s: %s\n", static_cast<int>(diagnostic.kind),
                  diagnostic.path.c_str(), diagnostic.reason.c_str());
   });
-  // S_FALSE: no model folder, the models are kept in memory only; the host goes on.
-  if (manager.Initialize(CMDPREDICT_WIDE(""), wideFolder.data(), /*history*/ 2, /*latest commands kept*/ 10) < 0) return 1;
+  const LONG initialized =
+      manager.Initialize(CMDPREDICT_WIDE(""), wideFolder.data(), /*history*/ 2, /*latest commands kept*/ 10);
+  if (initialized < 0) return 1;  // S_FALSE goes on: no model folder, the models are kept in memory only
 
   // The host reports every command just before it runs, naming the environment it runs in.
   const LONG sketching[] = {kLine, kCircle, kTrim, kLine, kCircle, kTrim, kDimension, kSave, kLine, kCircle};

@@ -89,15 +89,24 @@ class ScratchAppData {
 
 const char* DiagnosticText(DiagnosticKind kind) {
   switch (kind) {
-    case DiagnosticKind::kModelNotSaved: return "model not saved";
-    case DiagnosticKind::kModelFileRepaired: return "model file repaired";
-    case DiagnosticKind::kModelFileReplaced: return "model file not used, the model starts anew";
-    case DiagnosticKind::kBackupWritten: return "backup written";
-    case DiagnosticKind::kBackupNotWritten: return "backup not written";
-    case DiagnosticKind::kFolderNotCreated: return "folder not created";
-    case DiagnosticKind::kListFileUnusable: return "list file not used in full";
-    case DiagnosticKind::kListFileNotWritten: return "list file not written";
-    case DiagnosticKind::kNamedSequenceNotWritten: return "named sequence not written";
+    case DiagnosticKind::kModelNotSaved:
+      return "model not saved";
+    case DiagnosticKind::kModelFileRepaired:
+      return "model file repaired";
+    case DiagnosticKind::kModelFileReplaced:
+      return "model file not used, the model starts anew";
+    case DiagnosticKind::kBackupWritten:
+      return "backup written";
+    case DiagnosticKind::kBackupNotWritten:
+      return "backup not written";
+    case DiagnosticKind::kFolderNotCreated:
+      return "folder not created";
+    case DiagnosticKind::kListFileUnusable:
+      return "list file not used in full";
+    case DiagnosticKind::kListFileNotWritten:
+      return "list file not written";
+    case DiagnosticKind::kNamedSequenceNotWritten:
+      return "named sequence not written";
   }
   return "unknown event";
 }
