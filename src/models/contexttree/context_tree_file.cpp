@@ -146,11 +146,14 @@ bool AppendNodes(std::string& text, const ContextTree::Node& root) {
 
 // --- Reading ---------------------------------------------------------------------------------
 
+// A depth that is missing, not an integer or outside 1 to kMaxFileDepth leaves the tree's depth as
+// it was: a tree of depth 0 would never learn again, and a huge one would exhaust the memory.
 LoadSeverity ReadDepth(ContextTree& tree, JsonReference object) {
   const JsonReference depth = FindKey(object, kDepth);
-  if (depth.IsNull()) return kLoadedFully;
-  if (cmdpredict::GetType(depth) != JsonType::Int || cmdpredict::GetInt(depth) < 0) return kRepaired;
-  tree.SetDepth(static_cast<std::uint64_t>(cmdpredict::GetInt(depth)));
+  if (cmdpredict::GetType(depth) != JsonType::Int) return kRepaired;
+  const int value = cmdpredict::GetInt(depth);
+  if (value < 1 || value > kMaxFileDepth) return kRepaired;
+  tree.SetDepth(static_cast<std::uint64_t>(value));
   return kLoadedFully;
 }
 
@@ -322,7 +325,9 @@ std::optional<std::string> ToFileText(const ContextTree& tree) {
 }
 
 LoadSeverity FromJson(ContextTree& tree, JsonReference value) {
+  const std::uint64_t depthBefore = tree.GetDepth();
   tree.Clear();
+  tree.SetDepth(depthBefore);  // until the file gives a usable one
   if (cmdpredict::GetType(value) != JsonType::Object) return kUnusable;
   const LoadSeverity header = ReadHeader(tree, value);
   return Worse(header, FromJson(tree.GetRoot(), value));

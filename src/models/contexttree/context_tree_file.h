@@ -30,6 +30,10 @@ struct ModelVersion {
 // than cmdpredict::kMaxJsonNesting (so 511 levels).
 inline constexpr int kMaxFileTreeHeight = (cmdpredict::kMaxJsonNesting - 2) / 2;
 
+// The deepest tree depth that Load takes from a file. Learning and prediction cost grows with the
+// depth, and no useful history is longer.
+inline constexpr int kMaxFileDepth = 128;
+
 // The object of a node: "i" (its code), "f" (its frequency), "c" (its children by ascending code).
 // Recurses once per level of the subtree.
 cmdpredict::JsonValue ToJson(const ContextTree::Node& node);
@@ -41,7 +45,8 @@ cmdpredict::JsonValue ToJson(const ContextTree& tree);
 // Empty when the tree is deeper than kMaxFileTreeHeight, since Load could not read the file back.
 std::optional<std::string> ToFileText(const ContextTree& tree);
 
-// Empties the tree and fills it with what can be used of the value.
+// Empties the tree and fills it with what can be used of the value. The tree keeps its depth when
+// the value holds no usable one.
 LoadSeverity FromJson(ContextTree& tree, cmdpredict::JsonReference value);
 // Resets the node and fills it and its children from the value; damaged children are dropped.
 LoadSeverity FromJson(ContextTree::Node& node, cmdpredict::JsonReference value);

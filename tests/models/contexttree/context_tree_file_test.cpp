@@ -94,8 +94,11 @@ TEST_F(ModelFileTest, SavingALoadedTreeWritesTheSameBytes) {
   for (int code = 99; code <= 5100; ++code) learnt->GetRoot().GetOrAddChild(code)->frequency = code / 7.0;
   learnt->GetRoot().GetChild(99)->frequency = -0.0;
   EXPECT_EQ(*ToFileText(*learnt), TextOf(*learnt));
-  ASSERT_TRUE(TreeThatLearnt(kMaxFileTreeHeight, kMaxFileTreeHeight)->Save(folder.File("deepest")));
-  // The deepest tree that a file can hold, and files of earlier releases; each loads in full.
+  const auto deepest = TreeThatLearnt(kMaxFileTreeHeight, kMaxFileTreeHeight);
+  deepest->SetDepth(kMaxFileDepth);
+  ASSERT_TRUE(deepest->Save(folder.File("deepest")));
+  // The highest tree that a file can hold (with the deepest depth that Load takes), and files of
+  // earlier releases; each loads in full.
   const std::string data = CMDPREDICT_TEST_DATA_DIR "/models/";
   for (const std::string& saved : {folder.File("learnt"), folder.File("deepest"), data + "aba_depth2",
                                    data + "escaped_texts_depth3", data + "commands_depth5"}) {
@@ -149,7 +152,7 @@ TEST_F(ModelFileTest, FailedLoadsAndSavesLeaveTheTreeAndTheFilesAsTheyWere) {
 TEST_F(ModelFileTest, LoadsWhatCanBeUsedAndBacksUpDamageAndWantingVersions) {
   const auto withHeader = [](const std::string& header) { return FileText(kAbaChildren, header); };
   const std::string leaf1 = R"({"i":1,"f":0.0,"c":[]})", leaf2 = R"({"i":2,"f":1.0,"c":[]})";
-  const std::string depth0 = Saved(kAbaChildren, 0), noCodes = Saved(kAbaChildren, 2, "");
+  const std::string noCodes = Saved(kAbaChildren, 2, "");
   // clang-format off
   // A file's text, the grade of its content, the loaded tree's text, and the backup made ("" for none).
   struct LoadCase { std::string text; LoadSeverity severity; std::string loaded, backup; };
@@ -162,11 +165,12 @@ TEST_F(ModelFileTest, LoadsWhatCanBeUsedAndBacksUpDamageAndWantingVersions) {
       V(R"("version":"2.5",)", ""), V(R"("version":"1.0.",)", ""), V(R"("version":"1.0.0",)", "0.0"),
       V(R"("version":"x.y",)", "0.0"), V(R"("version":"1.99999999999",)", "0.0"), V("", "0.0"),
       V(R"("version":7,)", "0.0"), V(R"("version":"0.9",)", "0.9"), V(R"("version":" +1x.-1y",)", "1.-1"),
-      {"[1,2]", kUnusable, Saved("", 0, ""), "E.ContextTree_0.0_1700000000.backup"},
-      {withHeader(R"("version":"1.0","d":-5,"encodings":["","a","b"])"), kRepaired, depth0, kBackup},
-      {withHeader(R"("version":"1.0","d":3.0,"encodings":["","a","b"])"), kRepaired, depth0, kBackup},
-      {withHeader(R"("version":"1.0","d":null,"encodings":["","a","b"])"), kRepaired, depth0, kBackup},
-      {withHeader(R"("version":"1.0")"), kLoadedFully, Saved(kAbaChildren, 0, ""), ""},
+      // The tree keeps its depth of 2 when the file's cannot be used.
+      {"[1,2]", kUnusable, Saved("", 2, ""), "E.ContextTree_0.0_1700000000.backup"},
+      {withHeader(R"("version":"1.0","d":-5,"encodings":["","a","b"])"), kRepaired, kAbaText, kBackup},
+      {withHeader(R"("version":"1.0","d":3.0,"encodings":["","a","b"])"), kRepaired, kAbaText, kBackup},
+      {withHeader(R"("version":"1.0","d":null,"encodings":["","a","b"])"), kRepaired, kAbaText, kBackup},
+      {withHeader(R"("version":"1.0")"), kRepaired, Saved(kAbaChildren, 2, ""), kBackup},
       {withHeader(R"("schema":"concise","version":"1.0","d":2)"), kUnusable, noCodes, kBackup},
       {withHeader(R"("schema":"concise","version":"1.0","d":2,"encodings":{})"), kUnusable, noCodes, kBackup},
       {withHeader(R"("schema":"verbose","version":"1.0","d":2,"encodings":"a")"), kRepaired, noCodes, kBackup},
@@ -272,6 +276,51 @@ TEST_F(ModelFileTest, BackupReplacesALinkAtItsNameInsteadOfWritingThroughIt) {
   EXPECT_EQ(ReadFile(folder.File(kBackup)), "not JSON");
 }
 #endif
+
+TEST_F(ModelFileTest, LoadKeepsTheTreesDepthWhenTheFileHoldsNoUsableDepth) {
+  const struct {
+    const char* what;
+    std::string text;
+  } files[] = {
+      {"no depth", FileText(kAbaChildren, R"("version":"1.0","encodings":["","a","b"])")},
+      {"depth 0", Saved(kAbaChildren, 0)},
+      {"negative depth", Saved(kAbaChildren, -5)},
+      {"depth above 128", Saved(kAbaChildren, kMaxFileDepth + 1)},
+      {"depth of a billion", Saved(kAbaChildren, 1000000000)},
+      {"depth beyond 32 bits", FileText(kAbaChildren, R"("version":"1.0","d":5000000000,"e":["","a","b"])")},
+      {"depth with a fraction", FileText(kAbaChildren, R"("version":"1.0","d":3.0,"e":["","a","b"])")},
+      {"depth as text", FileText(kAbaChildren, R"("version":"1.0","d":"3","e":["","a","b"])")},
+      {"JSON value that is no object", "[1,2]"},
+  };
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.what);
+    ContextTree loaded(7, 1);
+    ASSERT_TRUE(SystemEnv().ReplaceFile(this->file, file.text));
+    ASSERT_TRUE(loaded.Load(path));
+    EXPECT_EQ(loaded.GetDepth(), 7U);
+  }
+}
+
+TEST_F(ModelFileTest, LoadGradesAnUnusableDepthAsRepairedAndBacksTheFileUp) {
+  ContextTree graded(7, 1);
+  const auto document = cmdpredict::CreateJsonDocument();
+  const std::string text = Saved(kAbaChildren, 1000000000);
+  EXPECT_EQ(FromJson(graded, cmdpredict::JsonReference(*document->Parse(text.c_str()))), kRepaired);
+  ASSERT_TRUE(LoadText(text));
+  EXPECT_EQ(Files(), (Names{"E.ContextTree", kBackup}));
+  EXPECT_EQ(ReadFile(folder.File(kBackup)), text);
+}
+
+TEST_F(ModelFileTest, LoadTakesEveryDepthFromOneTo128) {
+  for (const int depth : {1, 2, kMaxFileDepth}) {
+    SCOPED_TRACE(depth);
+    ContextTree loaded(7, 1);
+    ASSERT_TRUE(SystemEnv().ReplaceFile(file, Saved(kAbaChildren, depth)));
+    ASSERT_TRUE(loaded.Load(path));
+    EXPECT_EQ(loaded.GetDepth(), static_cast<std::uint64_t>(depth));
+    EXPECT_EQ(Files(), Names{"E.ContextTree"});
+  }
+}
 
 }  // namespace
 }  // namespace Quenmar::Intel
