@@ -5,7 +5,7 @@ namespace {
 
 bool NeedsEscape(WChar unit) {
   switch (unit) {
-    case u'<': case u'>': case u':': case u'"': case u'/': case u'\\': case u'|': case u'?': case u'*':
+    case u'<': case u'>': case u':': case u'"': case u'/': case u'\\': case u'|': case u'?': case u'*': case u'%':
       return true;
     default:
       return unit < 0x20;
