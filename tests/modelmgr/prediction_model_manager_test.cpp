@@ -85,4 +85,11 @@ TEST_F(ModelManager, SavesInNameOrderUnderEscapedNamesPastAFailureAndReadsAFileO
   EXPECT_EQ(next.GetPredictions(CMDPREDICT_WIDE("B"), {}), (PredictionMap{{"5", 1.0}}));
 }
 
+TEST_F(ModelManager, SavesAnEnvironmentNamedLikeAWindowsDeviceUnderItsEscapedName) {
+  manager.SetModelFolder(wideFolder);
+  manager.AddEnvironmentModel(CMDPREDICT_WIDE("con"));
+  manager.SaveModels();
+  EXPECT_EQ(env.PathsOf("ReplaceFile"), std::vector<std::string>{FileOf("%63on")});
+}
+
 }  // namespace

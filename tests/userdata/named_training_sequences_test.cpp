@@ -94,5 +94,10 @@ TEST_F(NamedTrainingSequences, ASequencesFolderThatCannotBeCreatedIsReported) {
   EXPECT_EQ(log.Seen(), (KindsAndPaths{{DiagnosticKind::kFolderNotCreated, unusable}}));
 }
 
+TEST_F(NamedTrainingSequences, EscapesGroupAndRecordNamesThatWindowsTakesForDevices) {
+  manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("AUX"), Named(CMDPREDICT_WIDE("nul."), CMDPREDICT_WIDE("x")));
+  EXPECT_EQ(Contents(), (Written{{"%41UX", ""}, {"%41UX/%6Eul.1700000000.csv", "\"Value, \"\"quoted\"\"\"\r\nx"}}));
+}
+
 }  // namespace
 }  // namespace cmdpredict

@@ -38,5 +38,32 @@ TEST(FileNameEscape, GivesANameThatLooksEscapedAFileOfItsOwn) {
   EXPECT_EQ(Escaped(CMDPREDICT_WIDE("a%3Ab")), "a%253Ab");
 }
 
+TEST(FileNameEscape, WritesTheFirstCharacterOfAWindowsDeviceNameAsPercentAndTwoHexDigits) {
+  const struct {
+    WString name;
+    std::string escaped;
+  } rows[] = {
+      {CMDPREDICT_WIDE("con"), "%63on"},           {CMDPREDICT_WIDE("PRN"), "%50RN"},
+      {CMDPREDICT_WIDE("Aux.txt"), "%41ux.txt"},   {CMDPREDICT_WIDE("nUl.tar.gz"), "%6EUl.tar.gz"},
+      {CMDPREDICT_WIDE("COM1"), "%43OM1"},         {CMDPREDICT_WIDE("com9."), "%63om9."},
+      {CMDPREDICT_WIDE("LPT1"), "%4CPT1"},         {CMDPREDICT_WIDE("lpt9.log"), "%6Cpt9.log"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.escaped);
+    EXPECT_EQ(Escaped(row.name), row.escaped);
+  }
+}
+
+TEST(FileNameEscape, KeepsNamesThatOnlyResembleAWindowsDeviceName) {
+  for (const WString& name : {WString(CMDPREDICT_WIDE("console")), WString(CMDPREDICT_WIDE("COM0")),
+                              WString(CMDPREDICT_WIDE("LPT10")), WString(CMDPREDICT_WIDE("xcon")),
+                              WString(CMDPREDICT_WIDE("con_1.txt")), WString(CMDPREDICT_WIDE("a.con")),
+                              WString(CMDPREDICT_WIDE(".nul")), WString(CMDPREDICT_WIDE("co")),
+                              WString(CMDPREDICT_WIDE("COM\u00b9"))}) {
+    SCOPED_TRACE(WideToUtf8Path(name));
+    EXPECT_EQ(EscapeFileName(name), name);
+  }
+}
+
 }  // namespace
 }  // namespace cmdpredict
