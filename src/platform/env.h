@@ -39,9 +39,13 @@ class Env {
   virtual bool CopyFile(const std::string& source, const std::string& target) = 0;
   // Reads a whole regular file; false (contents unspecified) when it cannot be opened or read.
   virtual bool ReadFile(const std::string& path, std::string& contents) = 0;
-  // Writes the contents to a temporary file in the target's folder, flushes it to the disk and
-  // renames it over the target. On failure at any step returns false, removes the temporary file
-  // and leaves an existing target exactly as it was.
+  // Writes the contents to a new temporary file in the target's folder, named as
+  // platform/temporary_file_name.h says with a number that no existing file's name holds, flushes it
+  // to the disk, gives it the permissions of the file it replaces (a new file: the usual ones for the
+  // process) and renames it over the target. Before that, removes the temporaries of the same target
+  // that no save holds open any more: those of saves that were killed. On failure at any step returns
+  // false, removes its temporary file and leaves an existing target exactly as it was. Concurrent
+  // saves of one target by several processes each leave a whole file; the last rename wins.
   virtual bool ReplaceFile(const std::string& path, const std::string& contents) = 0;
   // Seconds since 1970-01-01 00:00:00 UTC.
   virtual std::int64_t NowSeconds() = 0;

@@ -1,6 +1,7 @@
 // POSIX implementation of the system services.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <ctime>
 
 #include "platform/env.h"
+#include "platform/temporary_file_name.h"
 
 namespace cmdpredict {
 namespace {
@@ -24,10 +26,12 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int Get() const { return m_fd; }
-  bool Close() {
+  bool Close() { return ::close(Release()) == 0; }
+  // Hands the descriptor over to the caller.
+  int Release() {
     const int fd = m_fd;
     m_fd = -1;
-    return ::close(fd) == 0;
+    return fd;
   }
 
  private:
@@ -71,12 +75,57 @@ bool IsRegularFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// A name in the target's folder that no other writer of this process or another one uses.
-std::string TemporaryNameFor(const std::string& target) {
-  static unsigned long counter = 0;
-  const auto slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  return folder + ".cmdpredict-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
+// A temporary that is open for a save holds an exclusive lock on it until the save has renamed it,
+// which tells it from the temporaries of saves that were killed. The lock goes with the process.
+// Fails with EWOULDBLOCK while another holds the lock, or with another error where the file system
+// keeps no locks.
+bool LockWithoutWaiting(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
+
+bool IsSameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Removes the temporary when no save holds it, and when it is still the file of that name.
+void RemoveIfStale(const std::string& path) {
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+  struct stat opened {}, named {};
+  if (file.Get() < 0 || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+      !LockWithoutWaiting(file.Get()) || ::lstat(path.c_str(), &named) != 0 || !IsSameFile(opened, named)) {
+    return;
+  }
+  ::unlink(path.c_str());
+}
+
+// Removes the temporaries that saves of the target left behind when they were killed.
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::string folder = FolderPartOf(target);
+  const std::string targetName = target.substr(folder.size());
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (IsTemporaryNameOf(entry->d_name, targetName)) RemoveIfStale(folder + entry->d_name);
+  }
+  ::closedir(dir);
+}
+
+// Creates and locks a new temporary of the target, with the permissions given (under the umask), and
+// names it in `temporary`; -1 when none can be made. A name taken by a file that exists already is
+// never used: another fresh one is drawn.
+int CreateTemporary(const std::string& target, mode_t mode, std::string& temporary) {
+  constexpr int kAttempts = 16;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    temporary = TemporaryPathFor(target, NewTemporaryNumber());
+    FileDescriptor created(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (created.Get() < 0) {
+      if (errno == EEXIST) continue;
+      return -1;
+    }
+    // Another save may have taken the new file for a stale one before it was locked; that save
+    // removes it, and a fresh one is drawn.
+    const bool locked = LockWithoutWaiting(created.Get());
+    if (!locked && errno == EWOULDBLOCK) continue;
+    struct stat info {};
+    if (::fstat(created.Get(), &info) == 0 && info.st_nlink > 0) return created.Release();
+  }
+  return -1;
 }
 
 class PosixDirectoryReader final : public DirectoryReader {
@@ -135,11 +184,19 @@ class PosixEnv final : public Env {
   }
 
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
-    const std::string temporary = TemporaryNameFor(path);
-    FileDescriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    RemoveStaleTemporaries(path);
+    struct stat replaced {};
+    const bool replacing = ::stat(path.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
+    // A new file gets the usual permissions under the umask, a replacing one those of the file it
+    // replaces; the temporary never grants more than that.
+    const mode_t mode = replacing ? replaced.st_mode & 0777 : 0666;
+    std::string temporary;
+    FileDescriptor out(CreateTemporary(path, mode, temporary));
     if (out.Get() < 0) return false;
-    const bool written = WriteAll(out.Get(), contents.data(), contents.size()) && ::fsync(out.Get()) == 0;
-    if (out.Close() && written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    const bool written = WriteAll(out.Get(), contents.data(), contents.size()) &&
+                         (!replacing || ::fchmod(out.Get(), mode) == 0) && ::fsync(out.Get()) == 0;
+    // Renamed while still open and locked, so that no other save takes it for a stale one meanwhile.
+    if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
     ::unlink(temporary.c_str());
     return false;
   }

@@ -113,5 +113,11 @@ TEST_F(CompositeSequenceModelTest, SavesEachSubModelInTheModelsFolderAndLoadsThe
   EXPECT_EQ(composite.GetModels().at("a")->Predict(Items{}), (PredictionMap{{"a", 1.0}}));
 }
 
+TEST_F(CompositeSequenceModelTest, LoadTakesNoTemporaryOfASaveForAModel) {
+  std::ofstream(folder.File(".a.ContextTree.0123456789ABCDEF.tmp")) << kTree;
+  ASSERT_TRUE(composite.Load(folder.Path()));
+  EXPECT_TRUE(composite.GetModels().empty());
+}
+
 }  // namespace
 }  // namespace Quenmar::Intel

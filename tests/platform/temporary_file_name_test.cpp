@@ -1,0 +1,44 @@
+#include "platform/temporary_file_name.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/paths.h"
+
+namespace cmdpredict {
+namespace {
+
+const std::string kFolder = std::string("models") + kPathSeparator;
+
+TEST(TemporaryFileName, NamesTheTemporaryAfterItsTargetInTheTargetsFolder) {
+  EXPECT_EQ(TemporaryPathFor(kFolder + "E1.ContextTree", 0x0123456789ABCDEFu),
+            kFolder + ".E1.ContextTree.0123456789ABCDEF.tmp");
+  EXPECT_EQ(TemporaryPathFor("E1.ContextTree", 0), ".E1.ContextTree.0000000000000000.tmp");
+}
+
+TEST(TemporaryFileName, RecognisesOnlyTheTemporariesOfItsTarget) {
+  EXPECT_TRUE(IsTemporaryNameOf(".E1.ContextTree.FEDCBA9876543210.tmp", "E1.ContextTree"));
+  const struct {
+    const char* what;
+    const char* name;
+  } others[] = {
+      {"the target itself", "E1.ContextTree"},
+      {"another target's", ".E2.ContextTree.FEDCBA9876543210.tmp"},
+      {"a longer target's", ".E1.ContextTree.x.FEDCBA9876543210.tmp"},
+      {"lower-case digits", ".E1.ContextTree.fedcba9876543210.tmp"},
+      {"fifteen digits", ".E1.ContextTree.FEDCBA987654321.tmp"},
+      {"no leading dot", "E1.ContextTree.FEDCBA9876543210.tmp"},
+      {"another ending", ".E1.ContextTree.FEDCBA9876543210.tmpx"},
+      {"a model's ending", ".E1.ContextTree.FEDCBA9876543210.ContextTree"},
+  };
+  for (const auto& other : others) {
+    SCOPED_TRACE(other.what);
+    EXPECT_FALSE(IsTemporaryNameOf(other.name, "E1.ContextTree"));
+  }
+}
+
+TEST(TemporaryFileName, DrawsAFreshNumberOnEachCall) { EXPECT_NE(NewTemporaryNumber(), NewTemporaryNumber()); }
+
+}  // namespace
+}  // namespace cmdpredict
