@@ -81,12 +81,15 @@ bool IsRegularFile(const std::string& path) {
 // keeps no locks.
 bool LockWithoutWaiting(int fd) { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; }
 
-bool IsSameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool IsSameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // Removes the temporary when no save holds it, and when it is still the file of that name.
 void RemoveIfStale(const std::string& path) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
-  struct stat opened {}, named {};
+  struct stat opened {};
+  struct stat named {};
   if (file.Get() < 0 || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
       !LockWithoutWaiting(file.Get()) || ::lstat(path.c_str(), &named) != 0 || !IsSameFile(opened, named)) {
     return;

@@ -16,7 +16,9 @@ bool IsUpperCaseHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' &&
 
 }  // namespace
 
-std::string FolderPartOf(const std::string& path) { return path.substr(0, path.find_last_of(kPathSeparators) + 1); }
+std::string FolderPartOf(const std::string& path) {
+  return path.substr(0, path.find_last_of(kPathSeparators) + 1);
+}
 
 std::string TemporaryPathFor(const std::string& target, std::uint64_t number) {
   const std::string folder = FolderPartOf(target);

@@ -92,4 +92,18 @@ TEST_F(ModelManager, SavesAnEnvironmentNamedLikeAWindowsDeviceUnderItsEscapedNam
   EXPECT_EQ(env.PathsOf("ReplaceFile"), std::vector<std::string>{FileOf("%63on")});
 }
 
+TEST_F(ModelManager, SavesAndLoadsAnEnvironmentWhoseNameIsTooLongForAFileName) {
+  const cmdpredict::WString environment(300, u'L');
+  manager.SetModelFolder(wideFolder);
+  manager.AddEnvironmentModel(environment);
+  manager.RecordCommand(environment, 5);
+  manager.SaveModels();
+  EXPECT_EQ(env.PathsOf("ReplaceFile"),
+            std::vector<std::string>{FileOf(std::string(110, 'L') + "%~3E5C73EFCB70D665")});
+  CPredictionModelManager next;
+  next.SetModelFolder(wideFolder);
+  ASSERT_TRUE(next.LoadModel(environment));
+  EXPECT_EQ(next.GetPredictions(environment, {}), (PredictionMap{{"5", 1.0}}));
+}
+
 }  // namespace

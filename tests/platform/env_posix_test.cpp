@@ -1,12 +1,11 @@
 // What only a POSIX system shows of ReplaceFile: permissions, the locks that mark a temporary in
 // use, and processes that start as copies of one another.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>

@@ -22,7 +22,8 @@ class ReplaceFileTest : public ::testing::Test {
   ReplaceFileTest() { std::ofstream(target) << "old"; }
   Names Files() const {
     Names names;
-    for (const auto& entry : fs::directory_iterator(folder.Path())) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+      names.insert(entry.path().filename().string());
     return names;
   }
   std::string Contents(const std::string& path) const {

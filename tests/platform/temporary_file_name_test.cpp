@@ -38,7 +38,9 @@ TEST(TemporaryFileName, RecognisesOnlyTheTemporariesOfItsTarget) {
   }
 }
 
-TEST(TemporaryFileName, DrawsAFreshNumberOnEachCall) { EXPECT_NE(NewTemporaryNumber(), NewTemporaryNumber()); }
+TEST(TemporaryFileName, DrawsAFreshNumberOnEachCall) {
+  EXPECT_NE(NewTemporaryNumber(), NewTemporaryNumber());
+}
 
 }  // namespace
 }  // namespace cmdpredict

@@ -1,20 +1,27 @@
 #include "support/files/file_name_escape.h"
 
 #include <cctype>
+#include <cstdint>
+#include <iterator>
 #include <string>
+#include <string_view>
+
+#include "platform/unicode.h"
 
 namespace cmdpredict {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+// What a shortened name ends with: a mark that no escaped name holds ('%' is always followed by
+// two hex digits there), then 16 hex digits of the whole name's hash.
+constexpr WChar kShortenedMark[] = {u'%', u'~'};
+constexpr std::size_t kHashDigits = 16;
+constexpr std::size_t kShortenedEndBytes = sizeof kShortenedMark / sizeof kShortenedMark[0] + kHashDigits;
+
 bool NeedsEscape(WChar unit) {
-  switch (unit) {
-    case u'<': case u'>': case u':': case u'"': case u'/': case u'\\': case u'|': case u'?': case u'*': case u'%':
-      return true;
-    default:
-      return unit < 0x20;
-  }
+  constexpr std::string_view kReserved = "<>:\"/\\|?*%";
+  return unit < 0x20 || (unit < 0x80 && kReserved.find(static_cast<char>(unit)) != std::string_view::npos);
 }
 
 void AppendEscaped(WString& text, WChar unit) {
@@ -37,6 +44,49 @@ bool IsWindowsDeviceName(const WString& part) {
   return (stem == "COM" || stem == "LPT") && upper[3] >= '1' && upper[3] <= '9';
 }
 
+// The number of UTF-8 bytes of a unit in path text (each unit one code point).
+std::size_t Utf8Bytes(WChar unit) { return unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3; }
+
+// The number of units, from the start, of the character at the index: an escape is one character
+// of three units, a surrogate pair one of two.
+std::size_t CharacterUnits(const WString& text, std::size_t index) {
+  if (text[index] == u'%') return 3;
+  const bool pair = text[index] >= 0xD800 && text[index] <= 0xDBFF && index + 1 < text.size() &&
+                    text[index + 1] >= 0xDC00 && text[index + 1] <= 0xDFFF;
+  return pair ? 2 : 1;
+}
+
+// FNV-1a, 64 bits.
+std::uint64_t HashOf(const std::string& bytes) {
+  std::uint64_t hash = 0xCBF29CE484222325u;
+  for (const char byte : bytes) {
+    hash ^= static_cast<unsigned char>(byte);
+    hash *= 0x100000001B3u;
+  }
+  return hash;
+}
+
+// The longest start of whole characters that fits the bytes left, then the mark and the hash of the
+// whole name's UTF-8 text.
+WString Shortened(const WString& escaped) {
+  const std::size_t prefixBytes = kMaxEscapedNameBytes - kShortenedEndBytes;
+  std::size_t units = 0, bytes = 0;
+  for (;;) {
+    const std::size_t characterUnits = CharacterUnits(escaped, units);
+    std::size_t characterBytes = 0;
+    for (std::size_t i = 0; i < characterUnits; ++i) characterBytes += Utf8Bytes(escaped[units + i]);
+    if (bytes + characterBytes > prefixBytes) break;
+    units += characterUnits;
+    bytes += characterBytes;
+  }
+  WString shortened = escaped.substr(0, units);
+  shortened.append(std::begin(kShortenedMark), std::end(kShortenedMark));
+  const std::uint64_t hash = HashOf(WideToUtf8Path(escaped));
+  for (int shift = 60; shift >= 0; shift -= 4)
+    shortened.push_back(static_cast<WChar>(kHexDigits[(hash >> shift) & 0xF]));
+  return shortened;
+}
+
 }  // namespace
 
 WString EscapeFileName(const WString& name) {
@@ -54,7 +104,7 @@ WString EscapeFileName(const WString& name) {
     AppendEscaped(first, escaped[0]);
     escaped.replace(0, 1, first);
   }
-  return escaped;
+  return WideToUtf8Path(escaped).size() > kMaxEscapedNameBytes ? Shortened(escaped) : escaped;
 }
 
 }  // namespace cmdpredict

@@ -2,6 +2,8 @@
 // inside their folder on every platform.
 #pragma once
 
+#include <cstddef>
+
 #include "cmdpredict/platform_types.h"
 
 namespace cmdpredict {
@@ -12,6 +14,17 @@ namespace cmdpredict {
 // Windows takes for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case), its
 // first character is written in the same way ("con" -> "%63on", "Lpt1.x" -> "%4Cpt1.x"), on every
 // platform, so that a folder of such files means the same everywhere.
+//
+// A result longer than kMaxEscapedNameBytes in UTF-8 is shortened: its longest start of whole
+// characters (an escape and a surrogate pair count as one) that fits kMaxEscapedNameBytes - 18 bytes,
+// then "%~" and the 16 upper-case hex digits of the 64-bit FNV-1a hash of the whole result's UTF-8
+// bytes. No escaped name holds "%~", so a shortened name never meets a name that was not shortened.
 WString EscapeFileName(const WString& name);
+
+// The longest name, in UTF-8 bytes, that EscapeFileName gives. It leaves room for all that the library
+// adds to such a name (".ContextTree", a backup's "_<version>_<time>.backup", a record's time and
+// ".csv", a temporary's dot, number and ".tmp") within the 255 bytes (or UTF-16 units) that file
+// systems allow in a name.
+inline constexpr std::size_t kMaxEscapedNameBytes = 128;
 
 }  // namespace cmdpredict

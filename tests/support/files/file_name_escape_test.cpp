@@ -43,10 +43,10 @@ TEST(FileNameEscape, WritesTheFirstCharacterOfAWindowsDeviceNameAsPercentAndTwoH
     WString name;
     std::string escaped;
   } rows[] = {
-      {CMDPREDICT_WIDE("con"), "%63on"},           {CMDPREDICT_WIDE("PRN"), "%50RN"},
-      {CMDPREDICT_WIDE("Aux.txt"), "%41ux.txt"},   {CMDPREDICT_WIDE("nUl.tar.gz"), "%6EUl.tar.gz"},
-      {CMDPREDICT_WIDE("COM1"), "%43OM1"},         {CMDPREDICT_WIDE("com9."), "%63om9."},
-      {CMDPREDICT_WIDE("LPT1"), "%4CPT1"},         {CMDPREDICT_WIDE("lpt9.log"), "%6Cpt9.log"},
+      {CMDPREDICT_WIDE("con"), "%63on"},         {CMDPREDICT_WIDE("PRN"), "%50RN"},
+      {CMDPREDICT_WIDE("Aux.txt"), "%41ux.txt"}, {CMDPREDICT_WIDE("nUl.tar.gz"), "%6EUl.tar.gz"},
+      {CMDPREDICT_WIDE("COM1"), "%43OM1"},       {CMDPREDICT_WIDE("com9."), "%63om9."},
+      {CMDPREDICT_WIDE("LPT1"), "%4CPT1"},       {CMDPREDICT_WIDE("lpt9.log"), "%6Cpt9.log"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.escaped);
@@ -63,6 +63,37 @@ TEST(FileNameEscape, KeepsNamesThatOnlyResembleAWindowsDeviceName) {
     SCOPED_TRACE(WideToUtf8Path(name));
     EXPECT_EQ(EscapeFileName(name), name);
   }
+}
+
+WString Repeated(std::size_t count, WChar unit) { return WString(count, unit); }
+
+TEST(FileNameEscape, ShortensALongNameToItsStartAndTheHashOfTheWholeName) {
+  // 110 bytes of the name, "%~", and the FNV-1a hash of the 200 bytes.
+  EXPECT_EQ(Escaped(Repeated(200, u'L')), std::string(110, 'L') + "%~82FCE2BCE7A0F7A5");
+}
+
+TEST(FileNameEscape, ShortensOnlyNamesLongerThanTheLongestFileName) {
+  EXPECT_EQ(Escaped(Repeated(kMaxEscapedNameBytes, u'L')), std::string(kMaxEscapedNameBytes, 'L'));
+  EXPECT_EQ(Escaped(Repeated(kMaxEscapedNameBytes + 1, u'L')), std::string(110, 'L') + "%~144C99578B33C36B");
+}
+
+TEST(FileNameEscape, ShortensTheEscapedNameWithoutCuttingAnEscapeOrASurrogatePair) {
+  const struct {
+    const char* what;
+    WString name;
+  } rows[] = {
+      {"escape", Repeated(109, u'L') + CMDPREDICT_WIDE("/") + Repeated(30, u'x')},
+      {"surrogate pair", Repeated(109, u'L') + CMDPREDICT_WIDE("\U0001F600") + Repeated(30, u'x')},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(Escaped(row.name).substr(0, 111), std::string(109, 'L') + "%~");
+  }
+}
+
+TEST(FileNameEscape, GivesLongNamesThatShareTheirStartFilesOfTheirOwn) {
+  EXPECT_NE(EscapeFileName(Repeated(300, u'L') + CMDPREDICT_WIDE("a")),
+            EscapeFileName(Repeated(300, u'L') + CMDPREDICT_WIDE("b")));
 }
 
 }  // namespace
