@@ -43,7 +43,8 @@ class Env {
   // platform/temporary_file_name.h says with a number that no existing file's name holds, flushes it
   // to the disk, gives it the permissions of the file it replaces (a new file: the usual ones for the
   // process) and renames it over the target. Before that, removes the temporaries of the same target
-  // that no save holds open any more: those of saves that were killed. On failure at any step returns
+  // (on the process's first save into the folder: of every file in it) that no save holds open any
+  // more: those of saves that were killed. On failure at any step returns
   // false, removes its temporary file and leaves an existing target exactly as it was. Concurrent
   // saves of one target by several processes each leave a whole file; the last rename wins.
   virtual bool ReplaceFile(const std::string& path, const std::string& contents) = 0;

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <set>
+#include <string>
 
 #include "platform/env.h"
 #include "platform/temporary_file_name.h"
@@ -97,14 +99,17 @@ void RemoveIfStale(const std::string& path) {
   ::unlink(path.c_str());
 }
 
-// Removes the temporaries that saves of the target left behind when they were killed.
-void RemoveStaleTemporaries(const std::string& target) {
+// Removes the temporaries that saves of the target, or of any file in its folder, left behind when
+// they were killed.
+void RemoveStaleTemporaries(const std::string& target, bool ofEveryFile) {
   const std::string folder = FolderPartOf(target);
   const std::string targetName = target.substr(folder.size());
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return;
   while (const dirent* entry = ::readdir(dir)) {
-    if (IsTemporaryNameOf(entry->d_name, targetName)) RemoveIfStale(folder + entry->d_name);
+    if (ofEveryFile ? IsTemporaryName(entry->d_name) : IsTemporaryNameOf(entry->d_name, targetName)) {
+      RemoveIfStale(folder + entry->d_name);
+    }
   }
   ::closedir(dir);
 }
@@ -187,7 +192,9 @@ class PosixEnv final : public Env {
   }
 
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
-    RemoveStaleTemporaries(path);
+    // The first save into a folder also clears what killed saves of files that are never saved
+    // again left there.
+    RemoveStaleTemporaries(path, m_clearedFolders.insert(FolderPartOf(path)).second);
     struct stat replaced {};
     const bool replacing = ::stat(path.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
     // A new file gets the usual permissions under the umask, a replacing one those of the file it
@@ -209,6 +216,9 @@ class PosixEnv final : public Env {
   // A failed ReplaceFile removes its temporary file afterwards; a successful unlink leaves errno as
   // the failing step set it.
   std::string LastErrorText() override { return std::strerror(errno); }
+
+ private:
+  std::set<std::string> m_clearedFolders;  // of every file's stale temporaries, by this process
 };
 
 }  // namespace

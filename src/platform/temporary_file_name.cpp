@@ -39,6 +39,11 @@ bool IsTemporaryNameOf(const std::string& name, const std::string& targetName) {
   return name.compare(numberStart + kNumberDigits, kEndingSize, kEnding) == 0;
 }
 
+bool IsTemporaryName(const std::string& name) {
+  constexpr std::size_t kAddedSize = 1 + 1 + kNumberDigits + kEndingSize;
+  return name.size() > kAddedSize && IsTemporaryNameOf(name, name.substr(1, name.size() - kAddedSize));
+}
+
 std::uint64_t NewTemporaryNumber() {
   std::random_device source;
   const std::uint64_t high = source();

@@ -20,6 +20,9 @@ std::string TemporaryPathFor(const std::string& target, std::uint64_t number);
 // True when the name (without a folder) is one that TemporaryPathFor gives the target's name.
 bool IsTemporaryNameOf(const std::string& name, const std::string& targetName);
 
+// True when the name (without a folder) is one that TemporaryPathFor gives some target.
+bool IsTemporaryName(const std::string& name);
+
 // A number for a new temporary, drawn afresh from the system's source of randomness on each call, so
 // that processes that started alike (forked, or with the same process id in a container) still draw
 // different ones.

@@ -47,6 +47,7 @@ TEST_F(ReplaceFileTest, RemovesItsTemporaryWhenTheRenameFails) {
 }
 
 TEST_F(ReplaceFileTest, RemovesTheTemporariesThatKilledSavesOfTheSameFileLeft) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(target, "first"));
   for (const char* stale : {".E.ContextTree.0000000000000001.tmp", ".E.ContextTree.FFFFFFFFFFFFFFFF.tmp"}) {
     std::ofstream(folder.File(stale)) << "half a mod";
   }
@@ -54,7 +55,14 @@ TEST_F(ReplaceFileTest, RemovesTheTemporariesThatKilledSavesOfTheSameFileLeft) {
   EXPECT_EQ(Files(), Names{"E.ContextTree"});
 }
 
-TEST_F(ReplaceFileTest, KeepsTheTemporariesOfOtherFiles) {
+TEST_F(ReplaceFileTest, RemovesTheTemporariesOfEveryFileThatKilledSavesLeftAtTheFirstSaveIntoAFolder) {
+  std::ofstream(folder.File(".F.ContextTree.0000000000000001.tmp")) << "half a mod";
+  ASSERT_TRUE(SystemEnv().ReplaceFile(target, "new"));
+  EXPECT_EQ(Files(), Names{"E.ContextTree"});
+}
+
+TEST_F(ReplaceFileTest, KeepsTheTemporariesOfOtherFilesAfterTheFirstSaveIntoAFolder) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(target, "first"));
   const Names others{".F.ContextTree.0000000000000001.tmp", ".E.ContextTree.backup.0000000000000001.tmp",
                      "E.ContextTree.0000000000000001.tmp"};
   for (const std::string& other : others) std::ofstream(folder.File(other)) << "other";

@@ -38,6 +38,17 @@ TEST(TemporaryFileName, RecognisesOnlyTheTemporariesOfItsTarget) {
   }
 }
 
+TEST(TemporaryFileName, RecognisesTheTemporariesOfEveryTarget) {
+  for (const char* name : {".E1.ContextTree.FEDCBA9876543210.tmp", ".x.0000000000000000.tmp"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(IsTemporaryName(name));
+  }
+  for (const char* name : {"..0000000000000000.tmp", ".x.000000000000000.tmp", "x.0000000000000000.tmp"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(IsTemporaryName(name));
+  }
+}
+
 TEST(TemporaryFileName, DrawsAFreshNumberOnEachCall) {
   EXPECT_NE(NewTemporaryNumber(), NewTemporaryNumber());
 }
