@@ -44,9 +44,9 @@ class Env {
   // to the disk, gives it the permissions of the file it replaces (a new file: the usual ones for the
   // process) and renames it over the target. Before that, removes the temporaries of the same target
   // (on the process's first save into the folder: of every file in it) that no save holds open any
-  // more: those of saves that were killed. On failure at any step returns
-  // false, removes its temporary file and leaves an existing target exactly as it was. Concurrent
-  // saves of one target by several processes each leave a whole file; the last rename wins.
+  // more: those of saves that were killed. On failure at any step returns false, removes its
+  // temporary file and leaves an existing target exactly as it was. Concurrent saves of one target
+  // by several processes each leave a whole file; the last rename wins.
   virtual bool ReplaceFile(const std::string& path, const std::string& contents) = 0;
   // Seconds since 1970-01-01 00:00:00 UTC.
   virtual std::int64_t NowSeconds() = 0;

@@ -1,6 +1,5 @@
 #include "support/files/file_name_escape.h"
 
-#include <cctype>
 #include <cstdint>
 #include <iterator>
 #include <string>
@@ -37,7 +36,7 @@ bool IsWindowsDeviceName(const WString& part) {
   std::string upper;
   for (const WChar unit : part) {
     if (unit > 0x7F) return false;
-    upper.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(unit))));
+    upper.push_back(static_cast<char>(unit >= u'a' && unit <= u'z' ? unit - (u'a' - u'A') : unit));
   }
   if (upper.size() == 3) return upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL";
   const std::string stem = upper.substr(0, 3);
@@ -68,7 +67,7 @@ std::uint64_t HashOf(const std::string& bytes) {
 
 // The longest start of whole characters that fits the bytes left, then the mark and the hash of the
 // whole name's UTF-8 text.
-WString Shortened(const WString& escaped) {
+WString Shortened(const WString& escaped, const std::string& utf8) {
   const std::size_t prefixBytes = kMaxEscapedNameBytes - kShortenedEndBytes;
   std::size_t units = 0, bytes = 0;
   for (;;) {
@@ -81,7 +80,7 @@ WString Shortened(const WString& escaped) {
   }
   WString shortened = escaped.substr(0, units);
   shortened.append(std::begin(kShortenedMark), std::end(kShortenedMark));
-  const std::uint64_t hash = HashOf(WideToUtf8Path(escaped));
+  const std::uint64_t hash = HashOf(utf8);
   for (int shift = 60; shift >= 0; shift -= 4)
     shortened.push_back(static_cast<WChar>(kHexDigits[(hash >> shift) & 0xF]));
   return shortened;
@@ -104,7 +103,8 @@ WString EscapeFileName(const WString& name) {
     AppendEscaped(first, escaped[0]);
     escaped.replace(0, 1, first);
   }
-  return WideToUtf8Path(escaped).size() > kMaxEscapedNameBytes ? Shortened(escaped) : escaped;
+  const std::string utf8 = WideToUtf8Path(escaped);
+  return utf8.size() > kMaxEscapedNameBytes ? Shortened(escaped, utf8) : escaped;
 }
 
 }  // namespace cmdpredict
