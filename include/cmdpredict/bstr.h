@@ -14,8 +14,6 @@ class _bstr_t {
   _bstr_t() noexcept = default;
   _bstr_t(const cmdpredict::WChar* text)  // NOLINT(google-explicit-constructor): as on Windows
       : m_text(text ? std::make_shared<const cmdpredict::WString>(text) : nullptr) {}
-  _bstr_t(const cmdpredict::WString& text)  // NOLINT(google-explicit-constructor)
-      : m_text(std::make_shared<const cmdpredict::WString>(text)) {}
 
   // The text, or null for a null value. Valid while any copy sharing the text lives.
   operator const cmdpredict::WChar*() const noexcept { return m_text ? m_text->c_str() : nullptr; }

@@ -10,8 +10,10 @@ namespace {
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0U) == 0x80U; }
 
+enum class Surrogates { kRefused, kAccepted };
+
 // Decodes the sequence that starts at utf8[i] and advances i past it.
-char32_t DecodeOne(std::string_view utf8, std::size_t& i) {
+char32_t DecodeOne(std::string_view utf8, std::size_t& i, Surrogates surrogates) {
   const auto lead = static_cast<unsigned char>(utf8[i]);
   int extra = 0;
   char32_t minimum = 0;
@@ -34,18 +36,17 @@ char32_t DecodeOne(std::string_view utf8, std::size_t& i) {
     if (!IsContinuation(byte)) BadConversion();
     code = (code << 6) | (byte & 0x3FU);
   }
-  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) BadConversion();
+  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+  if (code < minimum || code > 0x10FFFF || (surrogate && surrogates == Surrogates::kRefused)) BadConversion();
   i += extra + 1;
   return code;
 }
 
-}  // namespace
-
-WString Utf8ToWide(std::string_view utf8) {
+WString DecodeAll(std::string_view utf8, Surrogates surrogates) {
   WString wide;
   wide.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const char32_t code = DecodeOne(utf8, i);
+    const char32_t code = DecodeOne(utf8, i, surrogates);
     if (code < 0x10000) {
       wide.push_back(static_cast<WChar>(code));
     } else {
@@ -56,6 +57,12 @@ WString Utf8ToWide(std::string_view utf8) {
   }
   return wide;
 }
+
+}  // namespace
+
+WString Utf8ToWide(std::string_view utf8) { return DecodeAll(utf8, Surrogates::kRefused); }
+
+WString Utf8PathToWide(std::string_view path) { return DecodeAll(path, Surrogates::kAccepted); }
 
 std::string WideToUtf8Path(const WString& wide) {
   std::string narrow;

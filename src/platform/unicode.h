@@ -17,4 +17,9 @@ WString Utf8ToWide(std::string_view utf8);
 // surrogate unit becomes a three-byte sequence. Never fails.
 std::string WideToUtf8Path(const WString& wide);
 
+// Path text back to the units the system's wide calls take: the inverse of WideToUtf8Path, which
+// also takes UTF-8 as other sources write it (a four-byte sequence becomes a surrogate pair).
+// Anything else that is not UTF-8 throws std::range_error("bad conversion").
+WString Utf8PathToWide(std::string_view path);
+
 }  // namespace cmdpredict

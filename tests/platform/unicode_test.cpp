@@ -30,6 +30,14 @@ TEST(Unicode, ConvertsUtf8StrictlyAndEachUtf16UnitToOneCodePoint) {
             "a\xC3\x89\xE4\xB8\xAD\xED\xA0\x80\xED\xA0\xBD\xED\xB8\x80\xED\xBF\xBF");
 }
 
+TEST(Unicode, ReadsPathTextBackIntoTheUnitsItWasMadeFrom) {
+  const WString units{u'a', 0xC9, 0x4E2D, 0xD800, 0xD83D, 0xDE00, 0xDFFF};
+  EXPECT_EQ(Utf8PathToWide(WideToUtf8Path(units)), units);
+  EXPECT_EQ(Utf8PathToWide("\xC3\x9C\xF0\x9F\x98\x80"), (WString{0xDC, 0xD83D, 0xDE00}));
+  EXPECT_THAT([] { Utf8PathToWide("a\xE4\xB8"); },
+              ::testing::ThrowsMessage<std::range_error>(::testing::StrEq("bad conversion")));
+}
+
 TEST(BstrStandIn, KeepsNullApartFromEmptySharesCopiesAndOrdersByCodeUnits) {
   const _bstr_t null, empty(CMDPREDICT_WIDE("")), original(CMDPREDICT_WIDE("Drill")), copy = original;
   EXPECT_TRUE(!null && static_cast<const WChar*>(null) == nullptr);
@@ -37,7 +45,7 @@ TEST(BstrStandIn, KeepsNullApartFromEmptySharesCopiesAndOrdersByCodeUnits) {
   EXPECT_EQ(static_cast<const WChar*>(copy), static_cast<const WChar*>(original));
   // Each text with its rank: a prefix comes first, and a surrogate pair before U+FFFF.
   const std::map<_bstr_t, int> ranks{
-      {CMDPREDICT_WIDE("ab"), 2}, {CMDPREDICT_WIDE("a"), 1}, {CMDPREDICT_WIDE("B"), 0}, {WString{0xD83D, 0xDE00}, 3}, {CMDPREDICT_WIDE("\uFFFF"), 4}};
+      {CMDPREDICT_WIDE("ab"), 2}, {CMDPREDICT_WIDE("a"), 1}, {CMDPREDICT_WIDE("B"), 0}, {WString{0xD83D, 0xDE00}.c_str(), 3}, {CMDPREDICT_WIDE("\uFFFF"), 4}};
   int rank = 0;
   for (const auto& [text, expected] : ranks) EXPECT_EQ(expected, rank++);
 }

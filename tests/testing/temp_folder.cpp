@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/paths.h"
 #include "support/files/temporary_folder.h"
 
 namespace cmdpredict {
@@ -11,11 +12,11 @@ TempFolder::TempFolder() : m_path(CreateTemporaryFolder("cmdpredict-test-")) {}
 
 TempFolder::~TempFolder() {
   std::error_code ignored;
-  std::filesystem::remove_all(m_path, ignored);
+  std::filesystem::remove_all(std::filesystem::u8path(m_path), ignored);
 }
 
-std::string TempFolder::File(const std::string& name) const {
-  return (std::filesystem::path(m_path) / name).string();
-}
+// Joined as the library joins paths, so that a name that is path text but not UTF-8 (a lone
+// surrogate) stays as it is.
+std::string TempFolder::File(const std::string& name) const { return m_path + kPathSeparator + name; }
 
 }  // namespace cmdpredict

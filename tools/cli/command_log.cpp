@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/open_file.h"
 #include "platform/unicode.h"
 
 namespace cmdpredict::cli {
@@ -72,7 +73,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // and devices (which may never end) are refused.
 std::string UnreadableReason(const std::string& path) {
   std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  const std::filesystem::file_status status = std::filesystem::status(std::filesystem::u8path(path), error);
   if (error) return error.message();
   if (std::filesystem::is_directory(status)) return "it is a folder";
   if (std::filesystem::is_block_file(status) || std::filesystem::is_character_file(status)) {
@@ -189,7 +190,7 @@ LogReadStatus ReadCommandLog(const std::string& path, CommandLog& log, std::stri
     status = ReadStream(stdin, path, parser, message);
   } else {
     const std::string reason = UnreadableReason(path);
-    const FilePtr file(reason.empty() ? std::fopen(path.c_str(), "rb") : nullptr);
+    const FilePtr file(reason.empty() ? OpenFile(path, "rb") : nullptr);
     if (file == nullptr) {
       message = path + ": cannot read the log: " + (reason.empty() ? std::strerror(errno) : reason);
       return LogReadStatus::kCannotRead;

@@ -8,7 +8,7 @@ namespace cmdpredict::cli {
 
 bool ReadInputFile(const std::string& path, std::string& text, std::string& reason) {
   std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  const std::filesystem::file_status status = std::filesystem::status(std::filesystem::u8path(path), error);
   if (error) {
     reason = error.message();
     return false;

@@ -180,16 +180,16 @@ std::string SummaryJson(const std::string& file, const ModelSummary& summary) {
 // The model files the path names, sorted; false with `reason` when there are none.
 bool FindModelFiles(const std::string& path, std::vector<std::string>& files, std::string& reason) {
   std::error_code error;
-  if (!std::filesystem::is_directory(path, error)) {
+  if (!std::filesystem::is_directory(std::filesystem::u8path(path), error)) {
     files.push_back(path);
     return true;
   }
-  std::filesystem::path folder(path);
+  std::filesystem::path folder = std::filesystem::u8path(path);
   if (std::filesystem::is_directory(folder / "ModelPrediction", error)) folder /= "ModelPrediction";
   for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
        entry.increment(error)) {
-    if (entry->is_regular_file(error) && EndsWith(entry->path().filename().string(), kModelFileExtension)) {
-      files.push_back(entry->path().string());
+    if (entry->is_regular_file(error) && EndsWith(entry->path().filename().u8string(), kModelFileExtension)) {
+      files.push_back(entry->path().u8string());
     }
   }
   if (error) {
@@ -197,7 +197,7 @@ bool FindModelFiles(const std::string& path, std::vector<std::string>& files, st
     return false;
   }
   std::sort(files.begin(), files.end());
-  if (files.empty()) reason = "no model files (*.ContextTree) in " + folder.string();
+  if (files.empty()) reason = "no model files (*.ContextTree) in " + folder.u8string();
   return !files.empty();
 }
 

@@ -2,11 +2,12 @@
 // the work to the subcommand's file; the exit statuses are those of exit_status.h.
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "command_log.h"
+#include "console.h"
 #include "exit_status.h"
 #include "inspect.h"
 #include "platform/paths.h"
@@ -23,15 +24,6 @@ constexpr const char* kExitStatusHelp =
     "or an unusable model file.";
 constexpr const char* kLogHelp =
     "Command log: lines ENV,COMMAND[,RUNKIND]; '#' starts a comment line; '-' reads standard input";
-
-// $XDG_DATA_HOME/cmdpredict/, or ~/.local/share/cmdpredict/.
-std::string DefaultAppData() {
-  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0') {
-    return std::string(data) + "/cmdpredict/";
-  }
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr ? home : ".") + "/.local/share/cmdpredict/";
-}
 
 std::string WithTrailingSeparator(std::string folder) {
   if (folder.empty() || folder.back() != cmdpredict::kPathSeparator)
@@ -59,8 +51,8 @@ struct ReplayCommand {
     replay.add_option("LOG", logPath, kLogHelp)->required();
     replay.add_option(
         "--app-data", options.appData,
-        "Application-data folder; models live in its sub-folder ModelPrediction (default "
-        "$XDG_DATA_HOME/cmdpredict/ or ~/.local/share/cmdpredict/; with --eval a fresh temporary folder)");
+        std::string("Application-data folder; models live in its sub-folder ModelPrediction (default ") +
+            kDefaultAppDataDescription + "; with --eval a fresh temporary folder)");
     replay.add_option("--history", options.history, "Latest commands used as the prediction history")
         ->capture_default_str();
     replay
@@ -179,6 +171,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("cmdpredict ") + CMDPREDICT_VERSION);
   app.footer(kExitStatusHelp);
   app.require_subcommand(1);
+  // Arguments mean the same on every system: "/x" is a path, never an option (set before the
+  // subcommands, which take it over).
+  app.allow_windows_style_options(false);
   ReplayCommand replay;
   PredictCommand predict;
   InspectCommand inspect;
@@ -188,8 +183,12 @@ int main(int argc, char** argv) {
   inspect.AddTo(app);
   stats.AddTo(app);
 
+  WriteOutputBytesUnchanged();
+  std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<char*> argumentPointers;
+  for (std::string& argument : arguments) argumentPointers.push_back(argument.data());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(argumentPointers.size()), argumentPointers.data());
   } catch (const CLI::ParseError& error) {
     // --help and --version arrive here too, with status 0.
     return app.exit(error) == 0 ? kExitOk : kExitUsageError;

@@ -77,7 +77,7 @@ class ScratchAppData {
   ScratchAppData() : m_path(CreateTemporaryFolder("cmdpredict-eval-")) {}
   ~ScratchAppData() {
     std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
+    std::filesystem::remove_all(std::filesystem::u8path(m_path), ignored);
   }
   ScratchAppData(const ScratchAppData&) = delete;
   ScratchAppData& operator=(const ScratchAppData&) = delete;
@@ -177,7 +177,7 @@ std::vector<std::int64_t> ModelFileSizes(const std::string& modelFolder, const C
   std::vector<std::int64_t> sizes;
   for (const std::string& environment : log.environments) {
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(ModelFileOf(modelFolder, environment), error);
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::u8path(ModelFileOf(modelFolder, environment)), error);
     sizes.push_back(error ? -1 : static_cast<std::int64_t>(size));
   }
   return sizes;

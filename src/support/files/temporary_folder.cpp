@@ -14,9 +14,9 @@ std::string CreateTemporaryFolder(const std::string& prefix) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::filesystem::path candidate = base / (prefix + std::to_string(random()));
     std::error_code error;
-    if (std::filesystem::create_directory(candidate, error)) return candidate.string();
+    if (std::filesystem::create_directory(candidate, error)) return candidate.u8string();
   }
-  throw std::runtime_error("cannot create a temporary folder in " + base.string());
+  throw std::runtime_error("cannot create a temporary folder in " + base.u8string());
 }
 
 }  // namespace cmdpredict

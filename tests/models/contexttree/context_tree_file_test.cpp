@@ -61,7 +61,7 @@ class ModelFileTest : public ::testing::Test {
   bool LoadText(const std::string& text) { return SystemEnv().ReplaceFile(file, text) && tree.Load(path); }
   Names Files() const {
     Names names;
-    for (const auto& entry : fs::directory_iterator(folder.Path())) names.insert(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder.Path())) names.insert(entry.path().filename().u8string());
     return names;
   }
 

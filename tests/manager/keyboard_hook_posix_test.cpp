@@ -76,14 +76,6 @@ TEST_F(ManagerKeyboardHook, PassesTheReleaseOnInTextEntryUnlessCtrlIsDown) {
     SetControlKeyStateProvider([] { return true; });
     EXPECT_TRUE(ReleaseSpace());
   }
-  // The system's key state also carries a toggle bit: only the high bit means down.
-  struct : KeyHookSituation {
-    bool AutoStartTopPrediction() const override { return true; }
-    std::optional<WString> FocusClassName() const override { return WString(CMDPREDICT_WIDE("Edit")); }
-    std::int16_t ControlKeyState() const override { return 1; }  // up, toggled
-    int TopPrediction() const override { return 5; }
-  } toggled;
-  EXPECT_EQ(DecideKeyHookAction(0, kSpace, kReleased, toggled), KeyHookAction::kPassOn);
 }
 
 TEST_F(ManagerKeyboardHook, IsInstalledOnceForTheFirstManagerFollowsItsOptionAndIsRemovedByAnyManager) {

@@ -1,0 +1,34 @@
+// What tests need of the operating system beyond files: running a program with its output
+// captured, and setting environment variables.
+#pragma once
+
+#include <string>
+
+namespace cmdpredict {
+
+struct CommandRun {
+  int status = -1;  // the program's exit status
+  std::string out;  // its standard output, byte for byte
+};
+
+// Runs the program with the arguments through the system's command interpreter, so that the
+// arguments may redirect the standard error stream ("2>file"). The program's path may use either
+// separator.
+CommandRun RunCommand(const std::string& program, const std::string& arguments);
+
+// Sets an environment variable of this process for the lifetime of this object, then restores it
+// (or removes it when it had not been set).
+class ScopedEnvironmentVariable {
+ public:
+  ScopedEnvironmentVariable(std::string name, const std::string& value);
+  ~ScopedEnvironmentVariable();
+  ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+  ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+ private:
+  std::string m_name;
+  bool m_wasSet;
+  std::string m_previous;
+};
+
+}  // namespace cmdpredict
