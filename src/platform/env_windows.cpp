@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "platform/env.h"
 #include "platform/unicode.h"
@@ -31,8 +32,24 @@ std::optional<std::wstring> WidePath(const std::string& path) {
   try {
     return Utf8PathToWide(path);
   } catch (const std::range_error&) {
+    ::SetLastError(ERROR_INVALID_NAME);  // for LastErrorText
     return std::nullopt;
   }
+}
+
+// The system's message for an error code, without the line end and the full stop it ends with.
+std::string ErrorText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  if (length == 0) return "error " + std::to_string(error);
+  std::wstring message(text, length);
+  ::LocalFree(text);
+  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L'.')) {
+    message.pop_back();
+  }
+  return WideToUtf8Path(message);
 }
 
 // The C library's error number closest to the system's error code.
@@ -96,7 +113,11 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
 // Reads to the end of a file on a disk, into a string sized for the whole file up front.
 bool ReadAll(HANDLE file, std::string& contents) {
   LARGE_INTEGER size{};
-  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) return false;
+  if (::GetFileType(file) != FILE_TYPE_DISK) {
+    ::SetLastError(ERROR_INVALID_FUNCTION);  // a device or a pipe, for LastErrorText
+    return false;
+  }
+  if (!::GetFileSizeEx(file, &size)) return false;
   contents.resize(static_cast<std::size_t>(size.QuadPart) + 1);  // one spare byte meets the end
   std::size_t read = 0;
   for (;;) {
@@ -221,7 +242,9 @@ class WindowsEnv final : public Env {
     if (!out.IsOpen()) return false;
     const bool written = WriteAll(out.Get(), contents.data(), contents.size()) && ::FlushFileBuffers(out.Get());
     if (out.Close() && written && MoveOver(temporary, *target)) return true;
+    const DWORD error = ::GetLastError();  // the failing step's, for LastErrorText
     ::DeleteFileW(temporary.c_str());
+    ::SetLastError(error);
     return false;
   }
 
@@ -231,6 +254,8 @@ class WindowsEnv final : public Env {
     const std::int64_t ticks = static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
     return ticks / kFileTimeTicksPerSecond - kFileTimeSecondsBefore1970;
   }
+
+  std::string LastErrorText() override { return ErrorText(::GetLastError()); }
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cmdpredict/prediction_command_manager.h"
+#include "platform/paths.h"
 #include "platform/unicode.h"
 #include "testing/diagnostic_log.h"
 #include "testing/recording_env.h"
@@ -75,13 +76,14 @@ TEST_F(NamedTrainingSequences, EscapesNamesQuotesCellsMarksNonAsciiAndNeverRepla
 TEST_F(NamedTrainingSequences, ATableThatCannotBeWrittenIsReported) {
   RecordingEnv full;
   full.now = 1700000000;
-  full.failingWrites.insert(sequences + "/Week1/Drill1700000000.csv");
+  const std::string table = sequences + "/Week1" + kPathSeparator + "Drill1700000000.csv";
+  full.failingWrites.insert(table);
   const ScopedEnv scopedFull(full);
   const DiagnosticLog log(manager);
   EXPECT_EQ(manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("Week1"), kDrill), S_OK);
   EXPECT_EQ(log.Records(),
-            (std::vector<Record>{{DiagnosticKind::kNamedSequenceNotWritten, WString(),
-                                  sequences + "/Week1/Drill1700000000.csv", "No space left on device"}}));
+            (std::vector<Record>{
+                {DiagnosticKind::kNamedSequenceNotWritten, WString(), table, "No space left on device"}}));
 }
 
 // A file stands where the sequences folder's parent must be.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "support/files/folder_search.h"
 #include "support/files/text.h"
 #include "testing/temp_folder.h"
@@ -66,12 +67,13 @@ TEST(Files, CreateFoldersCopyFilesAndSearchEachRegularFileOfAFolderOnce) {
 
 TEST(Files, EnsureFolderWithParentsCreatesEveryMissingFolderAbove) {
   TempFolder folder;
-  const std::string deep = folder.File("a/b/c/");
+  const std::string separator(1, kPathSeparator);
+  const std::string deep = folder.File("a" + separator + "b" + separator + "c" + separator);
   EXPECT_TRUE(EnsureFolderWithParents(deep));
   EXPECT_TRUE(std::filesystem::is_directory(deep));
   EXPECT_TRUE(EnsureFolderWithParents(deep));  // exists already
   std::ofstream(folder.File("file")) << "a file";
-  EXPECT_FALSE(EnsureFolderWithParents(folder.File("file/d/e")));
+  EXPECT_FALSE(EnsureFolderWithParents(folder.File("file" + separator + "d" + separator + "e")));
 }
 
 TEST(Text, FormatsComparesSuffixesAndSplits) {
