@@ -10,10 +10,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 
 #include "platform/env.h"
+#include "platform/temporary_file_name.h"
 #include "platform/unicode.h"
 
 namespace cmdpredict {
@@ -95,8 +97,22 @@ HANDLE OpenForReading(const std::wstring& path) {
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-HANDLE OpenForWriting(const std::wstring& path, DWORD disposition) {
-  return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE CreateForWriting(const std::wstring& path) {
+  return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// A temporary that is open for a save is shared with nobody but the save's own rename, which tells it
+// from the temporaries of saves that were killed: those alone can be opened exclusively.
+HANDLE CreateTemporaryFile(const std::wstring& path) {
+  return ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
+// Removes the temporary when no save holds it open: opened exclusively, it goes when it is closed.
+void RemoveIfStale(const std::wstring& path) {
+  const HANDLE stale = ::CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (stale != INVALID_HANDLE_VALUE) ::CloseHandle(stale);
 }
 
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
@@ -130,15 +146,6 @@ bool ReadAll(HANDLE file, std::string& contents) {
   }
   contents.resize(read);
   return true;
-}
-
-// A name in the target's folder that no other writer of this process or another one uses.
-std::wstring TemporaryNameFor(const std::wstring& target) {
-  static unsigned long counter = 0;
-  const auto separator = target.find_last_of(L"\\/");
-  const std::wstring folder = separator == std::wstring::npos ? std::wstring() : target.substr(0, separator + 1);
-  return folder + L".cmdpredict-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) +
-         L".tmp";
 }
 
 bool IsTransientRenameFailure(DWORD error) {
@@ -192,6 +199,35 @@ class WindowsDirectoryReader final : public DirectoryReader {
 
 class WindowsEnv final : public Env {
  public:
+  // Removes the temporaries that saves of the target, or of any file in its folder, left behind when
+  // they were killed.
+  void RemoveStaleTemporaries(const std::string& target, bool ofEveryFile) {
+    const std::string folder = FolderPartOf(target);
+    const std::string targetName = target.substr(folder.size());
+    const std::unique_ptr<DirectoryReader> reader = OpenFolder(folder.empty() ? "." : folder);
+    for (DirectoryEntry entry; reader && reader->Next(entry);) {
+      if (ofEveryFile ? IsTemporaryName(entry.name) : IsTemporaryNameOf(entry.name, targetName)) {
+        if (const std::optional<std::wstring> stale = WidePath(folder + entry.name)) RemoveIfStale(*stale);
+      }
+    }
+  }
+
+  // Creates a new temporary of the target and names it in `temporary`. A name taken by a file that
+  // exists already is never used: another fresh one is drawn.
+  HANDLE CreateTemporary(const std::string& target, std::wstring& temporary) {
+    constexpr int kAttempts = 16;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+      const std::optional<std::wstring> name = WidePath(TemporaryPathFor(target, NewTemporaryNumber()));
+      if (!name) return INVALID_HANDLE_VALUE;
+      const HANDLE created = CreateTemporaryFile(*name);
+      if (created != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) {
+        temporary = *name;
+        return created;
+      }
+    }
+    return INVALID_HANDLE_VALUE;
+  }
+
   int Access(const std::string& path) override {
     const std::optional<std::wstring> wide = WidePath(path);
     if (!wide) return ENOENT;
@@ -223,7 +259,7 @@ class WindowsEnv final : public Env {
     std::string contents;
     const std::optional<std::wstring> wideTarget = WidePath(target);
     if (!wideTarget || !ReadFile(source, contents)) return false;
-    FileHandle out(OpenForWriting(*wideTarget, CREATE_ALWAYS));
+    FileHandle out(CreateForWriting(*wideTarget));
     return out.IsOpen() && WriteAll(out.Get(), contents.data(), contents.size()) && out.Close();
   }
 
@@ -237,12 +273,17 @@ class WindowsEnv final : public Env {
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
     const std::optional<std::wstring> target = WidePath(path);
     if (!target) return false;
-    const std::wstring temporary = TemporaryNameFor(*target);
-    FileHandle out(OpenForWriting(temporary, CREATE_NEW));
+    // The first save into a folder also clears what killed saves of files that are never saved
+    // again left there.
+    RemoveStaleTemporaries(path, m_clearedFolders.insert(FolderPartOf(path)).second);
+    std::wstring temporary;
+    FileHandle out(CreateTemporary(path, temporary));
     if (!out.IsOpen()) return false;
     const bool written = WriteAll(out.Get(), contents.data(), contents.size()) && ::FlushFileBuffers(out.Get());
-    if (out.Close() && written && MoveOver(temporary, *target)) return true;
+    // Renamed while still open, so that no other save takes it for a stale one meanwhile.
+    if (written && MoveOver(temporary, *target)) return true;
     const DWORD error = ::GetLastError();  // the failing step's, for LastErrorText
+    out.Close();
     ::DeleteFileW(temporary.c_str());
     ::SetLastError(error);
     return false;
@@ -256,6 +297,9 @@ class WindowsEnv final : public Env {
   }
 
   std::string LastErrorText() override { return ErrorText(::GetLastError()); }
+
+ private:
+  std::set<std::string> m_clearedFolders;  // of every file's stale temporaries, by this process
 };
 
 }  // namespace

@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "platform/env.h"
+#include "platform/temporary_file_name.h"
 #include "platform/unicode.h"
+#include "support/files/file_name_escape.h"
 #include "testing/temp_folder.h"
 
 namespace cmdpredict {
@@ -76,6 +78,25 @@ TEST(WindowsEnv, SaveFailsWhileAnotherHandleKeepsTheFileLeavingItWholeAndNoTempo
   EXPECT_EQ(EntriesOf(folder.Path()), (std::set<std::string>{"./", "../", "E.ContextTree"}));
 }
 
+// A temporary as an unfinished save holds it: open, shared with nothing but its own rename.
+HANDLE OpenAsASave(const std::string& path) {
+  return ::CreateFileW(Utf8PathToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST(WindowsEnv, SaveRemovesTheTemporariesOfKilledSavesButNotOneASaveHoldsOpen) {
+  TempFolder folder;
+  const std::string file = folder.File("E.ContextTree");
+  const std::string killed = TemporaryPathFor(file, 1), unfinished = TemporaryPathFor(file, 2);
+  ::CloseHandle(OpenAsASave(killed));
+  const HANDLE held = OpenAsASave(unfinished);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(SystemEnv().ReplaceFile(file, "new"));
+  EXPECT_EQ(EntriesOf(folder.Path()),
+            (std::set<std::string>{"./", "../", "E.ContextTree", unfinished.substr(FolderPartOf(unfinished).size())}));
+  ::CloseHandle(held);
+}
+
 // (A name with a lone surrogate reaches the system as that unit, see the conversion's test; Wine
 // keeps its files under UTF-8 names on the host, which cannot hold one.)
 TEST(WindowsEnv, SavesReadsCopiesAndListsFilesByNamesBeyondAscii) {
@@ -89,6 +110,18 @@ TEST(WindowsEnv, SavesReadsCopiesAndListsFilesByNamesBeyondAscii) {
   EXPECT_EQ(SystemEnv().Access(folder.File(umlaut + ".d")), 0);
   EXPECT_EQ(ContentsOf(folder.File(emojiAsPathText)), "1");
   EXPECT_EQ(EntriesOf(folder.Path()), (std::set<std::string>{"./", "../", umlaut, umlaut + ".d/", emojiAsPathText}));
+}
+
+TEST(WindowsEnv, SavesAndReadsTheModelFileOfAnEnvironmentNamedAfterADeviceAsAFile) {
+  TempFolder folder;
+  for (const WString& environment : {WString(L"con"), WString(L"LPT1.x"), WString(L"Aux")}) {
+    const std::string name = WideToUtf8Path(EscapeFileName(environment)) + ".ContextTree";
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(SystemEnv().ReplaceFile(folder.File(name), name));
+    EXPECT_EQ(ContentsOf(folder.File(name)), name);
+  }
+  EXPECT_EQ(EntriesOf(folder.Path()), (std::set<std::string>{"./", "../", "%63on.ContextTree",
+                                                              "%4CPT1.x.ContextTree", "%41ux.ContextTree"}));
 }
 
 TEST(WindowsEnv, RefusesPathTextThatIsNotUtf8) {
