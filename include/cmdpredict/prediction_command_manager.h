@@ -101,6 +101,19 @@ class CMDPREDICT_API CPredictionCommandManager {
   int GetMaxNumCommandsUsedForPrediction() const;
   void SetMaxNumCommandsUsedForPrediction(int n);
 
+  // Model depth, an option beyond the written behaviour: the longest run of commands that each
+  // environment model learns and predicts from. Until a host calls SetModelDepth, models are 100
+  // deep and a loaded model takes its file's depth. Once set (before or after Initialize), every
+  // environment model gets the depth: models created later, models already loaded (at once), and
+  // models loaded from a file (a deeper file is trimmed to the depth, its nodes below it dropped,
+  // and written lean at the next save; a shallower one learns deeper runs from then on). A
+  // prediction from h commands of history reads nothing deeper than h + 1 levels, so
+  // SetModelDepth(maxHistory + 1) predicts exactly what depth 100 does, with far smaller models.
+  // E_INVALIDARG, changing nothing, for a depth outside 1 to 128; otherwise S_OK.
+  LONG SetModelDepth(int depth);
+  // The depth set, or 100 when none was.
+  int GetModelDepth() const;
+
   void UpdateOptions();
   LONG AfterCommandRun(LONG commandId);
   // Saves every loaded model: S_OK when each was written (or there is no model folder), E_FAIL
@@ -249,4 +262,5 @@ class CMDPREDICT_API CPredictionCommandManager {
   int m_maxNumCommandsUsedForPrediction = 10;
   std::map<WString, std::vector<int>> m_commandsUsedForPrediction;
   DiagnosticHandler m_diagnosticHandler;
+  int m_modelDepth = 0;  // 0 until the host sets a depth
 };

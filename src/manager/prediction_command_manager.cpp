@@ -1,6 +1,7 @@
 // State, options and lifecycle of the manager.
 #include "cmdpredict/prediction_command_manager.h"
 
+#include <cstdint>
 #include <new>
 #include <string>
 #include <utility>
@@ -29,6 +30,7 @@ LONG CPredictionCommandManager::Initialize(const WChar* /*ignoredString*/, const
     m_modelManager = nullptr;
     return E_OUTOFMEMORY;
   }
+  if (m_modelDepth != 0) m_modelManager->SetModelDepth(static_cast<std::uint64_t>(m_modelDepth));
   // The history length is checked against the maximum in force before this call, not the new one.
   SetNumCommandsUsedForPrediction(numCommandsUsedForPrediction);
   m_maxNumCommandsUsedForPrediction = maxNumCommandsUsedForPrediction;
@@ -97,6 +99,15 @@ int CPredictionCommandManager::SetNumCommandsUsedForPrediction(int n) {
 int CPredictionCommandManager::GetMaxNumCommandsUsedForPrediction() const { return m_maxNumCommandsUsedForPrediction; }
 
 void CPredictionCommandManager::SetMaxNumCommandsUsedForPrediction(int n) { m_maxNumCommandsUsedForPrediction = n; }
+
+LONG CPredictionCommandManager::SetModelDepth(int depth) {
+  if (depth < 1 || static_cast<std::uint64_t>(depth) > Quenmar::Intel::kMaxTreeDepth) return E_INVALIDARG;
+  m_modelDepth = depth;
+  if (m_modelManager) m_modelManager->SetModelDepth(static_cast<std::uint64_t>(depth));
+  return S_OK;
+}
+
+int CPredictionCommandManager::GetModelDepth() const { return m_modelDepth != 0 ? m_modelDepth : static_cast<int>(CContextTree::kWrittenDepth); }
 
 void CPredictionCommandManager::UpdateOptions() {}
 

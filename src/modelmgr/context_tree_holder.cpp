@@ -42,7 +42,14 @@ bool CContextTree::LoadModel(cmdpredict::Diagnostics& diagnostics) {
   const std::size_t first = diagnostics.size();
   const bool loaded = m_tree.Load(ModelPath(), diagnostics);
   StampEnvironment(diagnostics, first);
+  if (loaded && m_depthSetByHost) m_tree.FitToDepth(m_depth);
   return loaded;
+}
+
+void CContextTree::SetModelDepth(std::uint64_t depth) {
+  m_depth = depth;
+  m_depthSetByHost = true;
+  m_tree.FitToDepth(depth);
 }
 
 bool CContextTree::SaveModel(cmdpredict::Diagnostics& diagnostics) {

@@ -15,6 +15,9 @@ class CContextTree {
  public:
   using WString = cmdpredict::WString;
 
+  // The depth a holder gives its tree until a host sets one.
+  static constexpr std::uint64_t kWrittenDepth = 100;
+
   CContextTree();
   // The form the model manager uses: an empty tree of depth 100 for the environment's file.
   CContextTree(const WString& modelFolder, const WString& environment);
@@ -24,7 +27,8 @@ class CContextTree {
 
   // Reads the environment's file into the tree; true when it was found and held JSON. Without a
   // model folder nothing is read and the result is false. A repair, a file that could not be used
-  // and each backup add a record, with this environment, to `diagnostics`.
+  // and each backup add a record, with this environment, to `diagnostics`. The tree takes the
+  // file's depth, or, once SetModelDepth was called, is fitted to that depth (FitToDepth).
   bool LoadModel(cmdpredict::Diagnostics& diagnostics);
   // Writes the tree to the environment's file; true when it was written. Without a model folder
   // nothing is written and the result is false. A file that was not written adds a record.
@@ -38,6 +42,9 @@ class CContextTree {
   // The same, replacing the content of `predictions` and reusing its entries.
   void PredictNextCommands(const std::vector<int>& history, Quenmar::Intel::PredictionMap& predictions);
 
+  // Fixes the depth of the model from now on, fitting the tree to it at once and after each load.
+  void SetModelDepth(std::uint64_t depth);
+
   // The path the model is saved under, without extension: the folder, the separator and the
   // environment name with the characters that file names cannot hold escaped.
   std::string ModelPath() const;
@@ -47,8 +54,9 @@ class CContextTree {
   // Names this environment in the records added to `diagnostics` from `first` on.
   void StampEnvironment(cmdpredict::Diagnostics& diagnostics, std::size_t first) const;
 
-  std::uint64_t m_depth = 100;
+  std::uint64_t m_depth = kWrittenDepth;
   std::uint64_t m_historyMargin = 1;
+  bool m_depthSetByHost = false;  // until then loading replaces the tree's depth with the file's
   WString m_modelName = CMDPREDICT_WIDE("AnythingGoes");
   WString m_modelFolder;
   Quenmar::Intel::ContextTree m_tree;

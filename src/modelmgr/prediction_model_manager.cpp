@@ -11,12 +11,18 @@ void CPredictionModelManager::SetModelFolder(const WString& folder) {
   m_compositeModel.SetModelFolder(cmdpredict::WideToUtf8Path(folder));
 }
 
+void CPredictionModelManager::SetModelDepth(std::uint64_t depth) {
+  m_modelDepth = depth;
+  for (auto& [environment, model] : m_environmentModels) model.SetModelDepth(depth);
+}
+
 bool CPredictionModelManager::HasModel(const WString& environment) const {
   return m_environmentModels.count(environment) != 0;
 }
 
 void CPredictionModelManager::AddEnvironmentModel(const WString& environment) {
-  m_environmentModels.try_emplace(environment, m_modelFolder, environment);
+  const auto [position, added] = m_environmentModels.try_emplace(environment, m_modelFolder, environment);
+  if (added && m_modelDepth) position->second.SetModelDepth(*m_modelDepth);
 }
 
 bool CPredictionModelManager::LoadModel(const WString& environment) {

@@ -5,7 +5,9 @@
 // thread only; nothing is locked.
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "cmdpredict/platform_types.h"
@@ -28,6 +30,9 @@ class CPredictionModelManager {
   // The folder of the model files, without a trailing separator. Empty (the default): models are
   // kept in memory only and no file is read or written.
   void SetModelFolder(const WString& folder);
+  // Fixes the depth of every environment model, those loaded already and those to come (see
+  // CContextTree::SetModelDepth). Until it is called, models keep the depth their files give them.
+  void SetModelDepth(std::uint64_t depth);
   bool HasModel(const WString& environment) const;
   // Creates the environment's holder (an empty model) unless it exists.
   void AddEnvironmentModel(const WString& environment);
@@ -64,4 +69,5 @@ class CPredictionModelManager {
   std::map<WString, CContextTree> m_environmentModels;
   std::map<WString, PredictionMap> m_predictionCache;
   cmdpredict::Diagnostics m_diagnostics;
+  std::optional<std::uint64_t> m_modelDepth;  // set by the host, or none: the written behaviour
 };

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "models/contexttree/context_tree_file.h"
 #include "platform/env.h"
 #include "platform/unicode.h"
 #include "testing/recording_env.h"
@@ -104,6 +107,71 @@ TEST_F(ModelManager, SavesAndLoadsAnEnvironmentWhoseNameIsTooLongForAFileName) {
   next.SetModelFolder(wideFolder);
   ASSERT_TRUE(next.LoadModel(environment));
   EXPECT_EQ(next.GetPredictions(environment, {}), (PredictionMap{{"5", 1.0}}));
+}
+
+// A model of depth 100 saved by a manager that never set a depth: the file that later managers load.
+class DeepModelFile : public ModelManager {
+ protected:
+  DeepModelFile() {
+    CPredictionModelManager writer;
+    writer.SetModelFolder(wideFolder);
+    writer.AddEnvironmentModel(CMDPREDICT_WIDE("E"));
+    for (const LONG command : kCommands) writer.RecordCommand(CMDPREDICT_WIDE("E"), command);
+    writer.SaveModels();
+    manager.SetModelFolder(wideFolder);
+  }
+
+  // The file text of a tree of the depth that learnt the same commands.
+  static std::string LearntText(std::uint64_t depth) {
+    Quenmar::Intel::ContextTree tree(depth, 1);
+    for (const LONG command : kCommands) tree.AddItem(std::to_string(command));
+    return *Quenmar::Intel::ToFileText(tree);
+  }
+
+  static std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  static constexpr LONG kCommands[] = {5, 7, 5, 9, 5, 7, 3, 5, 7, 9, 5, 7};
+};
+
+TEST_F(DeepModelFile, WithoutASetDepthALoadedModelTakesTheFilesDepth) {
+  manager.LoadModel(CMDPREDICT_WIDE("E"));
+  manager.SaveModels();
+  EXPECT_EQ(ReadText(FileOf("E")), LearntText(100));
+}
+
+TEST_F(DeepModelFile, IsTrimmedToTheSetDepthAndSavedLeanAndReloadable) {
+  manager.SetModelDepth(3);
+  manager.LoadModel(CMDPREDICT_WIDE("E"));
+  manager.SaveModels();
+  EXPECT_EQ(ReadText(FileOf("E")), LearntText(3));
+  CPredictionModelManager next;
+  next.SetModelFolder(wideFolder);
+  next.LoadModel(CMDPREDICT_WIDE("E"));
+  EXPECT_EQ(next.GetPredictions(CMDPREDICT_WIDE("E"), {5, 7}), manager.GetPredictions(CMDPREDICT_WIDE("E"), {5, 7}));
+}
+
+TEST_F(DeepModelFile, ShallowerThanTheSetDepthTakesTheSetDepth) {
+  manager.SetModelDepth(3);
+  manager.LoadModel(CMDPREDICT_WIDE("E"));
+  manager.SaveModels();
+  CPredictionModelManager next;
+  next.SetModelFolder(wideFolder);
+  next.SetModelDepth(5);
+  next.LoadModel(CMDPREDICT_WIDE("E"));
+  next.SaveModels();
+  EXPECT_EQ(ReadText(FileOf("E")), LearntText(3).replace(LearntText(3).find("\"d\":3"), 5, "\"d\":5"));
+}
+
+TEST_F(DeepModelFile, LoadedAndLaterModelsFollowADepthChangeAtOnce) {
+  manager.LoadModel(CMDPREDICT_WIDE("E"));
+  manager.SetModelDepth(2);
+  manager.AddEnvironmentModel(CMDPREDICT_WIDE("F"));
+  manager.SaveModels();
+  EXPECT_EQ(ReadText(FileOf("E")), LearntText(2));
+  EXPECT_EQ(ReadText(FileOf("F")), *Quenmar::Intel::ToFileText(Quenmar::Intel::ContextTree(2, 1)));
 }
 
 }  // namespace

@@ -61,6 +61,9 @@ struct ReplayCommand {
         ->capture_default_str();
     replay.add_option("--predictions", options.predictions, "Predictions per environment (0 or less: all)")
         ->capture_default_str();
+    replay.add_option("--depth", options.depth, "Model depth; history + 1 predicts as depth 100 does")
+        ->check(CLI::Range(1, 128))
+        ->default_str("100, and a model file's own depth");
     replay.add_flag(
         "--no-learn", [this](std::int64_t) { options.learn = false; }, "Do not train the models");
     replay.add_flag("--trace", options.trace, "Print one JSON line with the predictions after every event");

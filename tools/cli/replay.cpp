@@ -128,6 +128,7 @@ class Warnings {
 // True when the models are kept in the model folder, false when only in memory.
 bool ConfigureManager(CPredictionCommandManager& manager, const ReplayOptions& options) {
   manager.SetMaxNumCommandsUsedForPrediction(options.maxHistory);
+  if (options.depth != 0) manager.SetModelDepth(options.depth);
   const WString appData = Utf8ToWide(options.appData);
   const LONG initialized =
       manager.Initialize(CMDPREDICT_WIDE(""), appData.c_str(), options.history, options.maxHistory);

@@ -14,6 +14,7 @@ struct ReplayOptions {
   int history = 1;
   int maxHistory = 10;
   int predictions = 10;
+  int depth = 0;  // the model depth to set; 0: none set, the models keep the written depth
   bool learn = true;
   bool trace = false;
   bool traceScored = false;  // trace lines also carry the list that was scored before the event

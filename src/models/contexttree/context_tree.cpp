@@ -16,6 +16,10 @@ ContextTree::Node::~Node() {
   // A subtree as deep as the tree's depth would otherwise be destroyed one stack frame per level.
   // Nodes that only this subtree owns hand their children to the list before they die, so every
   // node dies with an empty `children` map.
+  ReleaseChildren();
+}
+
+void ContextTree::Node::ReleaseChildren() {
   std::vector<std::shared_ptr<Node>> released;
   MoveChildrenInto(released);
   while (!released.empty()) {
@@ -105,6 +109,35 @@ void ContextTree::Clear() {
 }
 
 void ContextTree::ClearHistory() { m_history.clear(); }
+
+void ContextTree::FitToDepth(std::uint64_t depth) {
+  if (depth < m_depth) {
+    DropNodesBelowLevel(depth);
+    ClearHistory();
+  } else if (m_history.size() > m_depth) {
+    // Entries from position `depth` on hold runs of the step before, which the deeper visits of
+    // the next AddItem would extend across the item in between.
+    m_history.resize(static_cast<std::size_t>(m_depth));
+  }
+  m_depth = depth;
+}
+
+void ContextTree::DropNodesBelowLevel(std::uint64_t level) {
+  // Breadth first with the nodes of one level at a time, so that nothing recurses.
+  std::vector<Node*> nodes{m_root.get()};
+  std::vector<Node*> below;
+  for (std::uint64_t reached = 0; !nodes.empty(); ++reached) {
+    below.clear();
+    for (Node* node : nodes) {
+      if (reached == level) {
+        node->ReleaseChildren();
+      } else {
+        for (auto& entry : node->children) below.push_back(entry.second.get());
+      }
+    }
+    nodes.swap(below);
+  }
+}
 
 void ContextTree::AddItem(const std::string& item) {
   m_history.push_front(m_root.get());

@@ -22,6 +22,10 @@
 
 namespace Quenmar::Intel {
 
+// The deepest tree worth having, and the deepest a model file may give: contexts of up to 127
+// items, whose weights are exact.
+inline constexpr std::uint64_t kMaxTreeDepth = 128;
+
 class ContextTree : public ISequencePredictionModel {
  public:
   // One counted context. Invariants: every node of a tree has that tree as `tree`; a node is owned
@@ -56,6 +60,9 @@ class ContextTree : public ISequencePredictionModel {
     // Gives the node the code of the text, assigning one when the text has none.
     void SetItemText(const std::string& text);
     Node* GetParent() const;
+    // Drops every child, clearing its parent link; a subtree that nobody else holds is released
+    // without recursion.
+    void ReleaseChildren();
 
     int item = -1;             // code of the item that ends this node's run; -1: none
     double frequency = 0.0;    // times the run was learnt, less the times it was taken back
@@ -100,6 +107,10 @@ class ContextTree : public ISequencePredictionModel {
 
   // Empties the tree before loading: new root, depth 0, empty history, no codes.
   void Clear();
+  // Makes the tree `depth` levels deep. Lowered: every node below level `depth` is dropped and
+  // the history cleared (it may point into what was dropped). Raised: the history keeps the runs
+  // that the next item extends, and deeper runs are learnt from then on. Counts and codes stay.
+  void FitToDepth(std::uint64_t depth);
 
   Node& GetRoot() { return *m_root; }
   const Node& GetRoot() const { return *m_root; }
@@ -139,6 +150,7 @@ class ContextTree : public ISequencePredictionModel {
 
   // Makes a new node the root, releasing the old tree; the history is left alone.
   void ResetRoot();
+  void DropNodesBelowLevel(std::uint64_t level);
   // The text order of the current codes, rebuilt when codes were added or cleared since.
   const TextOrder& GetTextOrder() const;
   // GetDistribution in rank form.

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "models/contexttree/context_tree_file.h"
+
 namespace Quenmar::Intel {
 namespace {
 
@@ -156,6 +158,32 @@ TEST(ContextTreePrediction, PredictsChildrenWithoutTextUnderTheEmptyText) {
     root.GetOrAddChild(170)->frequency = 3.0;
     EXPECT_EQ(tree.Predict(Items{}), (PredictionMap{{"", 0.75}, {"t0", 0.25}}));
   }
+}
+
+// Runs up to the new depth are counted the same whatever depth learnt them, so a trimmed tree is
+// the tree learnt at that depth, node for node and code for code; only the history is gone.
+TEST(ContextTreeDepth, FittingToALowerDepthGivesTheTreeLearntAtThatDepthWithoutHistory) {
+  const Items stream{"a", "b", "c", "a", "b", "d", "a", "b", "c", "e", "a", "b"};
+  ContextTree trimmed(6, 1);
+  trimmed.AddSequence(stream);
+  trimmed.FitToDepth(2);
+  ContextTree learnt(2, 1);
+  learnt.AddSequence(stream);
+  EXPECT_EQ(ToFileText(trimmed), ToFileText(learnt));
+  EXPECT_TRUE(trimmed.GetHistory().empty());
+}
+
+// The runs that the next item extends stay in the history; the deepest run of the step before
+// (kept for RemoveLastItem) does not, or the deeper visits would join it to the next item across
+// the one in between: (a, b, d).
+TEST(ContextTreeDepth, RaisingTheDepthLearnsDeeperRunsFromTheNextItemOn) {
+  ContextTree tree(2, 1);
+  tree.AddSequence({"a", "b", "c"});
+  tree.FitToDepth(4);
+  tree.AddSequence({"d", "e"});
+  EXPECT_EQ(tree.GetDepth(), 4U);
+  EXPECT_EQ(FrequenciesOf(tree, {{"b", "c", "d"}, {"b", "c", "d", "e"}, {"a", "b", "c"}, {"a", "b", "d"}}),
+            (Counts{1.0, 1.0, -1.0, -1.0}));
 }
 
 // Seeded random streams, with cleared histories between sequences, against the reference. The

@@ -152,5 +152,18 @@ TEST_F(ReplayTool, WarnsCountsOnlyTheModelsSavedAndFailsWhenAModelIsNotSaved) {
   EXPECT_TRUE(std::filesystem::is_regular_file(ModelFile("E2.ContextTree")));
 }
 
+TEST_F(ReplayTool, DepthSetsTheModelDepthAndOutside1To128IsAUsageError) {
+  const std::string log = WriteLog("E,1\nE,2\nE,1\n");
+  for (const char* depth : {"0", "129"}) {
+    EXPECT_EQ(Replay(std::string("--depth ") + depth + " " + log).status, 2) << depth;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.File("app")));
+  ASSERT_EQ(Replay("--depth 1 " + log).status, 0);
+  EXPECT_EQ(ReadWholeFile(ModelFile("E.ContextTree")),
+            "{\"i\":0,\"f\":0.0,\"c\":[{\"i\":1,\"f\":2.0,\"c\":[]},{\"i\":2,\"f\":1.0,\"c\":[]}],"
+            "\"schema\":\"concise\",\"version\":\"1.0\",\"release\":\"221.0.0.0\",\"d\":1,"
+            "\"encodings\":[\"\",\"1\",\"2\"]}");
+}
+
 }  // namespace
 }  // namespace cmdpredict::cli
