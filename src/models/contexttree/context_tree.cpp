@@ -57,7 +57,8 @@ std::shared_ptr<ContextTree::Node> ContextTree::Node::GetChild(const std::string
 std::shared_ptr<ContextTree::Node> ContextTree::Node::GetOrAddChild(int code) {
   auto position = children.lower_bound(code);
   if (position == children.end() || position->first != code) {
-    position = children.emplace_hint(position, code, std::make_shared<Node>(tree, this, code, 0.0));
+    const NodePool::Scope scope(PoolOf(tree));
+    position = children.emplace_hint(position, code, NewNode(tree, this, code, 0.0));
   }
   return position->second;
 }
@@ -72,6 +73,7 @@ std::shared_ptr<ContextTree::Node> ContextTree::Node::AttachChild(std::shared_pt
     child->parent = nullptr;
   }
   child->tree = tree;
+  const NodePool::Scope scope(PoolOf(tree));
   children[child->item] = child;
   child->parent = this;
   return child;
@@ -92,10 +94,21 @@ ContextTree::ContextTree(std::uint64_t depth, std::uint64_t historyMargin)
   ResetRoot();
 }
 
-ContextTree::~ContextTree() = default;
+ContextTree::~ContextTree() {
+  m_history.clear();
+  m_root.reset();
+  m_pool->ReleaseOwner();
+}
+
+NodePool* ContextTree::PoolOf(const ContextTree* tree) { return tree != nullptr ? tree->m_pool : nullptr; }
+
+std::shared_ptr<ContextTree::Node> ContextTree::NewNode(ContextTree* owner, Node* parent, int item, double frequency) {
+  const NodePool::Scope scope(PoolOf(owner));
+  return std::allocate_shared<Node>(NodeAllocator<Node>(), owner, parent, item, frequency);
+}
 
 void ContextTree::ResetRoot() {
-  m_root = std::make_shared<Node>(this, nullptr);
+  m_root = NewNode(this, nullptr);
   m_root->item = GetOrAddCode("");
   m_root->frequency = 0.0;
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "models/contexttree/node_pool.h"
 #include "models/sequence_model.h"
 #include "support/diagnostics.h"
 
@@ -66,7 +67,8 @@ class ContextTree : public ISequencePredictionModel {
 
     int item = -1;             // code of the item that ends this node's run; -1: none
     double frequency = 0.0;    // times the run was learnt, less the times it was taken back
-    std::map<int, std::shared_ptr<Node>> children;  // by item code, ascending
+    std::map<int, std::shared_ptr<Node>, std::less<int>, NodeAllocator<std::pair<const int, std::shared_ptr<Node>>>>
+        children;  // by item code, ascending; entries from the tree's pool
     ContextTree* tree = nullptr;
     Node* parent = nullptr;    // null for the root
 
@@ -96,6 +98,10 @@ class ContextTree : public ISequencePredictionModel {
   // was repaired or could not be used, and each backup written or not written.
   bool Save(const std::string& path, cmdpredict::Diagnostics& diagnostics);
   bool Load(const std::string& path, cmdpredict::Diagnostics& diagnostics);
+
+  // A new node (item -1 unless given, frequency 0.0 unless given, no children) drawn from the
+  // owner's pool; one without an owner comes from the pool that nodes without a tree share.
+  static std::shared_ptr<Node> NewNode(ContextTree* owner, Node* parent, int item = -1, double frequency = 0.0);
 
   // The next-item distribution of one node: its children's frequencies, normalised.
   PredictionMap GetDistribution(const Node& node) const;
@@ -148,6 +154,8 @@ class ContextTree : public ISequencePredictionModel {
   };
   using RankedScores = std::vector<RankedScore>;
 
+  // The tree's pool; none (the shared pool) without a tree.
+  static NodePool* PoolOf(const ContextTree* tree);
   // Makes a new node the root, releasing the old tree; the history is left alone.
   void ResetRoot();
   void DropNodesBelowLevel(std::uint64_t level);
@@ -160,6 +168,8 @@ class ContextTree : public ISequencePredictionModel {
   // items that stay are updated in place; only items that come or go allocate or free.
   static void AssignInTextOrder(const RankedScores& scores, const TextOrder& order, PredictionMap& map);
 
+  // Owned until the destructor hands it back; declared first, so that it is there for the root.
+  NodePool* m_pool = NodePool::Create();
   std::shared_ptr<Node> m_root;
   std::uint64_t m_depth;
   std::uint64_t m_historyMargin;

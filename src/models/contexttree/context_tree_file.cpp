@@ -221,7 +221,7 @@ LoadSeverity ReadChildren(ContextTree::Node& node, JsonReference children) {
     }
     // Reading needs no parent link; AttachChild sets it, and a child without a former parent spares
     // it the search for a place to leave.
-    auto child = std::make_shared<ContextTree::Node>(node.tree, nullptr);
+    auto child = ContextTree::NewNode(node.tree, nullptr);
     const LoadSeverity childSeverity = FromJson(*child, element);
     if (childSeverity != kLoadedFully) severity = kRepaired;
     // A damaged subtree is cut off where it is damaged; a later sibling with the same code

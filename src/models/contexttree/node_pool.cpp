@@ -1,0 +1,88 @@
+#include "models/contexttree/node_pool.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+
+namespace Quenmar::Intel {
+namespace {
+
+constexpr std::size_t kFirstRegionBytes = 2 * NodePool::kGranuleBytes;
+constexpr std::size_t kLargestRegionBytes = 64 * NodePool::kGranuleBytes;
+
+thread_local NodePool* t_currentPool = nullptr;
+
+// Allocations outside every scope (a node built without a tree, say) share one pool that is
+// never freed.
+NodePool* SharedPool() {
+  static NodePool* const pool = NodePool::Create();
+  return pool;
+}
+
+NodePool* PoolOf(void* block) {
+  const auto address = reinterpret_cast<std::uintptr_t>(block) & ~(std::uintptr_t{NodePool::kGranuleBytes} - 1);
+  return *reinterpret_cast<NodePool**>(address);
+}
+
+std::size_t ClassOf(std::size_t bytes) { return (bytes + NodePool::kBlockAlignment - 1) / NodePool::kBlockAlignment; }
+
+}  // namespace
+
+NodePool* NodePool::Create() { return new NodePool(); }
+
+void NodePool::ReleaseOwner() {
+  m_ownerGone = true;
+  if (m_blocksInUse == 0) delete this;
+}
+
+NodePool::Scope::Scope(NodePool* pool) : m_previous(t_currentPool) { t_currentPool = pool; }
+
+NodePool::Scope::~Scope() { t_currentPool = m_previous; }
+
+void* NodePool::Allocate(std::size_t bytes) {
+  if (bytes == 0 || bytes > kMaxBlockBytes) throw std::bad_alloc();
+  return (t_currentPool != nullptr ? t_currentPool : SharedPool())->AllocateHere(bytes);
+}
+
+void NodePool::Deallocate(void* block, std::size_t bytes) { PoolOf(block)->DeallocateHere(block, bytes); }
+
+void* NodePool::AllocateHere(std::size_t bytes) {
+  const std::size_t sizeClass = ClassOf(bytes);
+  FreeBlock*& free = m_free[sizeClass];
+  void* block = nullptr;
+  if (free != nullptr) {
+    block = free;
+    free = free->next;
+  } else {
+    const std::size_t blockBytes = sizeClass * kBlockAlignment;
+    if (static_cast<std::size_t>(m_end - m_next) < blockBytes) StartGranule();
+    block = m_next;
+    m_next += blockBytes;
+  }
+  ++m_blocksInUse;
+  return block;
+}
+
+void NodePool::DeallocateHere(void* block, std::size_t bytes) {
+  FreeBlock*& free = m_free[ClassOf(bytes)];
+  free = ::new (block) FreeBlock{free};
+  if (--m_blocksInUse == 0 && m_ownerGone) delete this;
+}
+
+void NodePool::StartGranule() {
+  if (m_end == m_regionEnd) {
+    // A new region, each twice as large as the one before up to a bound; it is allocated one
+    // granule larger than it holds, so that its first granule can start at a multiple of the size.
+    m_regionBytes = m_regions.empty() ? kFirstRegionBytes : std::min(2 * m_regionBytes, kLargestRegionBytes);
+    m_regions.emplace_back(new char[m_regionBytes + kGranuleBytes]);  // not zeroed: pages stay untouched
+    const auto start = reinterpret_cast<std::uintptr_t>(m_regions.back().get());
+    m_end = reinterpret_cast<char*>((start + kGranuleBytes - 1) & ~(std::uintptr_t{kGranuleBytes} - 1));
+    m_regionEnd = m_end + m_regionBytes;
+  }
+  m_next = m_end;
+  m_end += kGranuleBytes;
+  *reinterpret_cast<NodePool**>(m_next) = this;  // the granule's header
+  m_next += kBlockAlignment;
+}
+
+}  // namespace Quenmar::Intel
