@@ -15,6 +15,8 @@
 //   BM_Load             seconds per ContextTree::Load of the tree's file into a new tree: read the
 //                       file, parse it, fill the tree, grade it. The new tree is released outside
 //                       the clock.
+//   BM_FreeLoadedTree   seconds to destroy a tree loaded from that file (loaded outside the clock):
+//                       the release of a model that a host loaded at start.
 //   BM_ParseDom         seconds per parse of the same text into a RapidJSON DOM on the C runtime
 //                       heap (GenericDocument<UTF8<>, CrtAllocator, CrtAllocator>), released outside
 //                       the clock: the reference for BM_Load.
@@ -120,6 +122,17 @@ void BM_Load(benchmark::State& state) {
   ReportFileBytes(state);
 }
 
+void BM_FreeLoadedTree(benchmark::State& state) {
+  const std::string& path = SavedModelPath();
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto tree = std::make_unique<ContextTree>(kDepth, 1);
+    if (!tree->Load(path)) state.SkipWithError("Load failed");
+    state.ResumeTiming();
+    tree.reset();
+  }
+}
+
 void BM_ParseDom(benchmark::State& state) {
   const std::string& text = TreeText();
   for (auto _ : state) {
@@ -141,6 +154,7 @@ BENCHMARK(BM_SaveLearntTree)->Unit(benchmark::kSecond)->Iterations(3);
 BENCHMARK(BM_SaveLoadedTree)->Unit(benchmark::kSecond)->Iterations(3);
 BENCHMARK(BM_ToJsonText)->Unit(benchmark::kSecond)->Iterations(3);
 BENCHMARK(BM_Load)->Unit(benchmark::kSecond)->Iterations(3);
+BENCHMARK(BM_FreeLoadedTree)->Unit(benchmark::kSecond)->Iterations(3);
 BENCHMARK(BM_ParseDom)->Unit(benchmark::kSecond)->Iterations(3);
 
 BENCHMARK_MAIN();

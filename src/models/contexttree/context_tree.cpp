@@ -25,15 +25,18 @@ void ContextTree::Node::ReleaseChildren() {
   while (!released.empty()) {
     std::shared_ptr<Node> node = std::move(released.back());
     released.pop_back();
-    if (node.use_count() == 1) node->MoveChildrenInto(released);
+    // Only a node held elsewhere needs its parent link cleared; the others die here, each
+    // visited once.
+    if (node.use_count() == 1) {
+      node->MoveChildrenInto(released);
+    } else {
+      node->parent = nullptr;
+    }
   }
 }
 
 void ContextTree::Node::MoveChildrenInto(std::vector<std::shared_ptr<Node>>& released) {
-  for (auto& entry : children) {
-    entry.second->parent = nullptr;
-    released.push_back(std::move(entry.second));
-  }
+  for (auto& entry : children) released.push_back(std::move(entry.second));
   children.clear();
 }
 
@@ -95,9 +98,11 @@ ContextTree::ContextTree(std::uint64_t depth, std::uint64_t historyMargin)
 }
 
 ContextTree::~ContextTree() {
+  // First, so that the nodes released below are not kept for reuse; nodes that callers still hold
+  // keep the pool until they go.
+  m_pool->ReleaseOwner();
   m_history.clear();
   m_root.reset();
-  m_pool->ReleaseOwner();
 }
 
 NodePool* ContextTree::PoolOf(const ContextTree* tree) { return tree != nullptr ? tree->m_pool : nullptr; }

@@ -64,9 +64,14 @@ void* NodePool::AllocateHere(std::size_t bytes) {
 }
 
 void NodePool::DeallocateHere(void* block, std::size_t bytes) {
+  --m_blocksInUse;
+  if (m_ownerGone) {
+    // Nothing is allocated from the pool any more: the block need not be kept for reuse.
+    if (m_blocksInUse == 0) delete this;
+    return;
+  }
   FreeBlock*& free = m_free[ClassOf(bytes)];
   free = ::new (block) FreeBlock{free};
-  if (--m_blocksInUse == 0 && m_ownerGone) delete this;
 }
 
 void NodePool::StartGranule() {
