@@ -107,7 +107,9 @@ LONG CPredictionCommandManager::SetModelDepth(int depth) {
   return S_OK;
 }
 
-int CPredictionCommandManager::GetModelDepth() const { return m_modelDepth != 0 ? m_modelDepth : static_cast<int>(CContextTree::kWrittenDepth); }
+int CPredictionCommandManager::GetModelDepth() const {
+  return m_modelDepth != 0 ? m_modelDepth : static_cast<int>(CContextTree::kWrittenDepth);
+}
 
 void CPredictionCommandManager::UpdateOptions() {}
 

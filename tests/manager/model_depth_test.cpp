@@ -51,7 +51,8 @@ std::vector<Event> MakeEvents(std::uint32_t seed, std::size_t count) {
     if (takeBack) {
       events.push_back({environments[e], 0});
     } else if (random() % 20 == 0) {
-      for (const LONG command : habits[random() % habits.size()]) events.push_back({environments[e], command});
+      for (const LONG command : habits[random() % habits.size()])
+        events.push_back({environments[e], command});
     } else {
       events.push_back({environments[e], 100 + pick(random)});
     }
@@ -60,7 +61,8 @@ std::vector<Event> MakeEvents(std::uint32_t seed, std::size_t count) {
 }
 
 // The whole ranked list of the environment, probabilities as bits.
-std::vector<std::pair<int, std::uint64_t>> RankedList(CPredictionCommandManager& manager, const char* environment) {
+std::vector<std::pair<int, std::uint64_t>> RankedList(CPredictionCommandManager& manager,
+                                                      const char* environment) {
   std::vector<PredictionCommandManagerPredictionData> predictions;
   manager.GetPredictionCommandIDs(environment, predictions);
   std::vector<std::pair<int, std::uint64_t>> list;

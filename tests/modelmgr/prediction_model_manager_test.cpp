@@ -150,7 +150,8 @@ TEST_F(DeepModelFile, IsTrimmedToTheSetDepthAndSavedLeanAndReloadable) {
   CPredictionModelManager next;
   next.SetModelFolder(wideFolder);
   next.LoadModel(CMDPREDICT_WIDE("E"));
-  EXPECT_EQ(next.GetPredictions(CMDPREDICT_WIDE("E"), {5, 7}), manager.GetPredictions(CMDPREDICT_WIDE("E"), {5, 7}));
+  EXPECT_EQ(next.GetPredictions(CMDPREDICT_WIDE("E"), {5, 7}),
+            manager.GetPredictions(CMDPREDICT_WIDE("E"), {5, 7}));
 }
 
 TEST_F(DeepModelFile, ShallowerThanTheSetDepthTakesTheSetDepth) {

@@ -107,7 +107,8 @@ ContextTree::~ContextTree() {
 
 NodePool* ContextTree::PoolOf(const ContextTree* tree) { return tree != nullptr ? tree->m_pool : nullptr; }
 
-std::shared_ptr<ContextTree::Node> ContextTree::NewNode(ContextTree* owner, Node* parent, int item, double frequency) {
+std::shared_ptr<ContextTree::Node> ContextTree::NewNode(ContextTree* owner, Node* parent, int item,
+                                                        double frequency) {
   const NodePool::Scope scope(PoolOf(owner));
   return std::allocate_shared<Node>(NodeAllocator<Node>(), owner, parent, item, frequency);
 }

@@ -67,7 +67,8 @@ class ContextTree : public ISequencePredictionModel {
 
     int item = -1;             // code of the item that ends this node's run; -1: none
     double frequency = 0.0;    // times the run was learnt, less the times it was taken back
-    std::map<int, std::shared_ptr<Node>, std::less<int>, NodeAllocator<std::pair<const int, std::shared_ptr<Node>>>>
+    std::map<int, std::shared_ptr<Node>, std::less<int>,
+             NodeAllocator<std::pair<const int, std::shared_ptr<Node>>>>
         children;  // by item code, ascending; entries from the tree's pool
     ContextTree* tree = nullptr;
     Node* parent = nullptr;    // null for the root
@@ -101,7 +102,8 @@ class ContextTree : public ISequencePredictionModel {
 
   // A new node (item -1 unless given, frequency 0.0 unless given, no children) drawn from the
   // owner's pool; one without an owner comes from the pool that nodes without a tree share.
-  static std::shared_ptr<Node> NewNode(ContextTree* owner, Node* parent, int item = -1, double frequency = 0.0);
+  static std::shared_ptr<Node> NewNode(ContextTree* owner, Node* parent, int item = -1,
+                                       double frequency = 0.0);
 
   // The next-item distribution of one node: its children's frequencies, normalised.
   PredictionMap GetDistribution(const Node& node) const;

@@ -4,8 +4,39 @@
 #include <cstdint>
 #include <new>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define CMDPREDICT_POOL_POISONING 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CMDPREDICT_POOL_POISONING 1
+#endif
+#endif
+#ifdef CMDPREDICT_POOL_POISONING
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace Quenmar::Intel {
 namespace {
+
+// Under AddressSanitizer a block that is not in use is poisoned, so that a use after its release
+// is reported as it would be for the heap.
+void MarkUnused(void* block, std::size_t bytes) {
+#ifdef CMDPREDICT_POOL_POISONING
+  ASAN_POISON_MEMORY_REGION(block, bytes);
+#else
+  static_cast<void>(block);
+  static_cast<void>(bytes);
+#endif
+}
+
+void MarkInUse(void* block, std::size_t bytes) {
+#ifdef CMDPREDICT_POOL_POISONING
+  ASAN_UNPOISON_MEMORY_REGION(block, bytes);
+#else
+  static_cast<void>(block);
+  static_cast<void>(bytes);
+#endif
+}
 
 constexpr std::size_t kFirstRegionBytes = 2 * NodePool::kGranuleBytes;
 constexpr std::size_t kLargestRegionBytes = 64 * NodePool::kGranuleBytes;
@@ -20,11 +51,14 @@ NodePool* SharedPool() {
 }
 
 NodePool* PoolOf(void* block) {
-  const auto address = reinterpret_cast<std::uintptr_t>(block) & ~(std::uintptr_t{NodePool::kGranuleBytes} - 1);
+  const auto address =
+      reinterpret_cast<std::uintptr_t>(block) & ~(std::uintptr_t{NodePool::kGranuleBytes} - 1);
   return *reinterpret_cast<NodePool**>(address);
 }
 
-std::size_t ClassOf(std::size_t bytes) { return (bytes + NodePool::kBlockAlignment - 1) / NodePool::kBlockAlignment; }
+std::size_t ClassOf(std::size_t bytes) {
+  return (bytes + NodePool::kBlockAlignment - 1) / NodePool::kBlockAlignment;
+}
 
 }  // namespace
 
@@ -52,6 +86,7 @@ void* NodePool::AllocateHere(std::size_t bytes) {
   void* block = nullptr;
   if (free != nullptr) {
     block = free;
+    MarkInUse(block, sizeof(FreeBlock));
     free = free->next;
   } else {
     const std::size_t blockBytes = sizeClass * kBlockAlignment;
@@ -60,18 +95,22 @@ void* NodePool::AllocateHere(std::size_t bytes) {
     m_next += blockBytes;
   }
   ++m_blocksInUse;
+  MarkInUse(block, bytes);
   return block;
 }
 
 void NodePool::DeallocateHere(void* block, std::size_t bytes) {
   --m_blocksInUse;
+  MarkUnused(block, bytes);
   if (m_ownerGone) {
     // Nothing is allocated from the pool any more: the block need not be kept for reuse.
     if (m_blocksInUse == 0) delete this;
     return;
   }
   FreeBlock*& free = m_free[ClassOf(bytes)];
+  MarkInUse(block, sizeof(FreeBlock));
   free = ::new (block) FreeBlock{free};
+  MarkUnused(block, bytes);
 }
 
 void NodePool::StartGranule() {
@@ -80,12 +119,14 @@ void NodePool::StartGranule() {
     // granule larger than it holds, so that its first granule can start at a multiple of the size.
     m_regionBytes = m_regions.empty() ? kFirstRegionBytes : std::min(2 * m_regionBytes, kLargestRegionBytes);
     m_regions.emplace_back(new char[m_regionBytes + kGranuleBytes]);  // not zeroed: pages stay untouched
+    MarkUnused(m_regions.back().get(), m_regionBytes + kGranuleBytes);
     const auto start = reinterpret_cast<std::uintptr_t>(m_regions.back().get());
     m_end = reinterpret_cast<char*>((start + kGranuleBytes - 1) & ~(std::uintptr_t{kGranuleBytes} - 1));
     m_regionEnd = m_end + m_regionBytes;
   }
   m_next = m_end;
   m_end += kGranuleBytes;
+  MarkInUse(m_next, sizeof(NodePool*));
   *reinterpret_cast<NodePool**>(m_next) = this;  // the granule's header
   m_next += kBlockAlignment;
 }
