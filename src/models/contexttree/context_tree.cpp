@@ -2,6 +2,7 @@
 #include "models/contexttree/context_tree.h"
 
 #include <utility>
+#include <vector>
 
 namespace Quenmar::Intel {
 
@@ -131,8 +132,7 @@ void ContextTree::ClearHistory() { m_history.clear(); }
 
 void ContextTree::FitToDepth(std::uint64_t depth) {
   if (depth < m_depth) {
-    DropNodesBelowLevel(depth);
-    ClearHistory();
+    KeepTopLevels(depth);
   } else if (m_history.size() > m_depth) {
     // Entries from position `depth` on hold runs of the step before, which the deeper visits of
     // the next AddItem would extend across the item in between.
@@ -141,21 +141,29 @@ void ContextTree::FitToDepth(std::uint64_t depth) {
   m_depth = depth;
 }
 
-void ContextTree::DropNodesBelowLevel(std::uint64_t level) {
-  // Breadth first with the nodes of one level at a time, so that nothing recurses.
-  std::vector<Node*> nodes{m_root.get()};
-  std::vector<Node*> below;
-  for (std::uint64_t reached = 0; !nodes.empty(); ++reached) {
+void ContextTree::KeepTopLevels(std::uint64_t levels) {
+  // The kept nodes are copied into a pool of their own, level by level so that nothing recurses;
+  // the old pool then goes with the old nodes, instead of keeping their memory for nodes to come.
+  NodePool* const previousPool = m_pool;
+  m_pool = NodePool::Create();
+  std::shared_ptr<Node> root = NewNode(this, nullptr, m_root->item, m_root->frequency);
+  const NodePool::Scope scope(m_pool);
+  std::vector<std::pair<const Node*, Node*>> level{{m_root.get(), root.get()}};
+  std::vector<std::pair<const Node*, Node*>> below;
+  for (std::uint64_t reached = 0; reached < levels && !level.empty(); ++reached) {
     below.clear();
-    for (Node* node : nodes) {
-      if (reached == level) {
-        node->ReleaseChildren();
-      } else {
-        for (auto& entry : node->children) below.push_back(entry.second.get());
+    for (const auto& [source, copy] : level) {
+      for (const auto& [code, child] : source->children) {
+        const auto added = copy->children.emplace_hint(copy->children.end(), code,
+                                                       NewNode(this, copy, child->item, child->frequency));
+        below.emplace_back(child.get(), added->second.get());
       }
     }
-    nodes.swap(below);
+    level.swap(below);
   }
+  ClearHistory();
+  previousPool->ReleaseOwner();
+  m_root = std::move(root);
 }
 
 void ContextTree::AddItem(const std::string& item) {

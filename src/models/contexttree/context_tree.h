@@ -115,9 +115,11 @@ class ContextTree : public ISequencePredictionModel {
 
   // Empties the tree before loading: new root, depth 0, empty history, no codes.
   void Clear();
-  // Makes the tree `depth` levels deep. Lowered: every node below level `depth` is dropped and
-  // the history cleared (it may point into what was dropped). Raised: the history keeps the runs
-  // that the next item extends, and deeper runs are learnt from then on. Counts and codes stay.
+  // Makes the tree `depth` levels deep. Lowered: every node below level `depth` is dropped, the
+  // nodes above it are kept as copies in fresh memory (so the memory of the dropped ones is
+  // returned; a node that a caller holds is no longer the tree's) and the history is cleared.
+  // Raised: the history keeps the runs that the next item extends, and deeper runs are learnt from
+  // then on. Counts and codes stay.
   void FitToDepth(std::uint64_t depth);
 
   Node& GetRoot() { return *m_root; }
@@ -160,7 +162,8 @@ class ContextTree : public ISequencePredictionModel {
   static NodePool* PoolOf(const ContextTree* tree);
   // Makes a new node the root, releasing the old tree; the history is left alone.
   void ResetRoot();
-  void DropNodesBelowLevel(std::uint64_t level);
+  // Drops every node below the level and clears the history (which may point into what was dropped).
+  void KeepTopLevels(std::uint64_t levels);
   // The text order of the current codes, rebuilt when codes were added or cleared since.
   const TextOrder& GetTextOrder() const;
   // GetDistribution in rank form.
