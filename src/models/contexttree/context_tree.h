@@ -122,6 +122,10 @@ class ContextTree : public ISequencePredictionModel {
   // then on. Counts and codes stay.
   void FitToDepth(std::uint64_t depth);
 
+  // About the number of nodes of the tree, from its pool (a node takes two blocks: itself and its
+  // entry among its parent's children); for sizing buffers.
+  std::size_t PooledNodeCount() const { return m_pool->BlocksInUse() / 2 + 1; }
+
   Node& GetRoot() { return *m_root; }
   const Node& GetRoot() const { return *m_root; }
   // The active contexts, most recent run first (non-owning).

@@ -313,14 +313,19 @@ JsonValue ToJson(const ContextTree& tree) {
 }
 
 std::optional<std::string> ToFileText(const ContextTree& tree) {
+  JsonValue header = cmdpredict::MakeJsonObject();
+  AddHeaderMembers(header, tree);
+  const std::string headerText = cmdpredict::ToJsonText(header);
+  // Room for the whole text up front: a string that grows holds its old and its new buffer at once,
+  // the largest memory a save of a large tree would take. Room left unused is never touched.
+  constexpr std::size_t kRoomPerNode = 64;
   std::string text;
+  text.reserve(tree.PooledNodeCount() * kRoomPerNode + headerText.size());
   if (!AppendNodes(text, tree.GetRoot())) return std::nullopt;
   // The header members follow the root's own members inside the root's object, so the root's
   // closing brace gives way to them: the header object's text without its opening brace.
-  JsonValue header = cmdpredict::MakeJsonObject();
-  AddHeaderMembers(header, tree);
   text.back() = ',';
-  text.append(cmdpredict::ToJsonText(header), 1);
+  text.append(headerText, 1);
   return text;
 }
 

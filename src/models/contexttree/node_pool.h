@@ -37,6 +37,8 @@ class NodePool {
   // The owner is done with the pool: it is freed now, or with its last block in use.
   void ReleaseOwner();
 
+  std::size_t BlocksInUse() const { return m_blocksInUse; }
+
   // Makes the pool the one that allocations on this thread draw from while the scope lives.
   class Scope {
    public:
