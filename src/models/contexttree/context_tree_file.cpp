@@ -116,30 +116,41 @@ void AppendNodeStart(std::string& text, const ContextTree::Node& node, Frequency
   text += ",\"c\":[";
 }
 
-// The root's object with every node below it, in the order ToJson builds them, with the path of
-// open nodes kept on the heap. False when a node lies deeper than kMaxFileTreeHeight.
+// The root's object with every node below it, in the order ToJson builds them, with the nodes
+// still to write kept on the heap. A node's children are listed all at once when it is opened: a
+// learnt tree's nodes lie far apart, and walking a children map again after each child's subtree
+// would fetch its entries from memory a second time. False when a node lies deeper than
+// kMaxFileTreeHeight.
 bool AppendNodes(std::string& text, const ContextTree::Node& root) {
-  struct OpenNode {
-    const ContextTree::Node* node;
-    decltype(ContextTree::Node::children)::const_iterator nextChild;
-  };
+  constexpr const ContextTree::Node* kCloseNode = nullptr;  // ends the innermost open node
   FrequencyTexts frequencies;
-  std::vector<OpenNode> open;
+  std::vector<const ContextTree::Node*> pending{kCloseNode};
   AppendNodeStart(text, root, frequencies);
-  open.push_back({&root, root.children.begin()});
-  while (!open.empty()) {
-    OpenNode& parent = open.back();
-    if (parent.nextChild == parent.node->children.end()) {
+  std::size_t openNodes = 1;
+  bool firstChild = true;
+  const auto listChildren = [&pending](const ContextTree::Node& node) {
+    const std::size_t first = pending.size();
+    for (const auto& entry : node.children) pending.push_back(entry.second.get());
+    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());  // lowest code on top
+  };
+  listChildren(root);
+  while (!pending.empty()) {
+    const ContextTree::Node* node = pending.back();
+    pending.pop_back();
+    if (node == kCloseNode) {
       text += "]}";
-      open.pop_back();
+      --openNodes;
+      firstChild = false;
       continue;
     }
-    if (parent.nextChild != parent.node->children.begin()) text += ',';
-    const ContextTree::Node& child = *(parent.nextChild++)->second;
-    // The child's level is the number of open nodes above it.
-    if (open.size() > static_cast<std::size_t>(kMaxFileTreeHeight)) return false;
-    AppendNodeStart(text, child, frequencies);
-    open.push_back({&child, child.children.begin()});
+    if (!firstChild) text += ',';
+    // The node's level is the number of open nodes above it.
+    if (openNodes > static_cast<std::size_t>(kMaxFileTreeHeight)) return false;
+    AppendNodeStart(text, *node, frequencies);
+    ++openNodes;
+    firstChild = true;
+    pending.push_back(kCloseNode);
+    listChildren(*node);
   }
   return true;
 }
