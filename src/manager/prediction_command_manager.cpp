@@ -101,7 +101,7 @@ int CPredictionCommandManager::GetMaxNumCommandsUsedForPrediction() const { retu
 void CPredictionCommandManager::SetMaxNumCommandsUsedForPrediction(int n) { m_maxNumCommandsUsedForPrediction = n; }
 
 LONG CPredictionCommandManager::SetModelDepth(int depth) {
-  if (depth < 1 || static_cast<std::uint64_t>(depth) > Quenmar::Intel::kMaxTreeDepth) return E_INVALIDARG;
+  if (depth < 1 || static_cast<std::uint64_t>(depth) > CContextTree::kMaxDepth) return E_INVALIDARG;
   m_modelDepth = depth;
   if (m_modelManager) m_modelManager->SetModelDepth(static_cast<std::uint64_t>(depth));
   return S_OK;

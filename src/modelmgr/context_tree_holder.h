@@ -9,14 +9,17 @@
 
 #include "cmdpredict/platform_types.h"
 #include "models/contexttree/context_tree.h"
+#include "models/contexttree/context_tree_file.h"
 #include "support/diagnostics.h"
 
 class CContextTree {
  public:
   using WString = cmdpredict::WString;
 
-  // The depth a holder gives its tree until a host sets one.
+  // The depth a holder gives its tree until a host sets one, and the deepest a host may set: the
+  // deepest a model file may give.
   static constexpr std::uint64_t kWrittenDepth = 100;
+  static constexpr std::uint64_t kMaxDepth = Quenmar::Intel::kMaxFileDepth;
 
   CContextTree();
   // The form the model manager uses: an empty tree of depth 100 for the environment's file.

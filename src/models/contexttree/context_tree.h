@@ -23,10 +23,6 @@
 
 namespace Quenmar::Intel {
 
-// The deepest tree worth having, and the deepest a model file may give: contexts of up to 127
-// items, whose weights are exact.
-inline constexpr std::uint64_t kMaxTreeDepth = 128;
-
 class ContextTree : public ISequencePredictionModel {
  public:
   // One counted context. Invariants: every node of a tree has that tree as `tree`; a node is owned
