@@ -39,10 +39,13 @@ std::string CContextTree::ModelPath() const {
 
 bool CContextTree::LoadModel(cmdpredict::Diagnostics& diagnostics) {
   if (m_modelFolder.empty()) return false;
+  // A file whose depth is not used leaves the tree as deep as a file may be, so that fitting it to
+  // the set depth drops whatever the file holds below that.
+  if (m_depthSetByHost) m_tree.SetDepth(kMaxDepth);
   const std::size_t first = diagnostics.size();
   const bool loaded = m_tree.Load(ModelPath(), diagnostics);
   StampEnvironment(diagnostics, first);
-  if (loaded && m_depthSetByHost) m_tree.FitToDepth(m_depth);
+  if (m_depthSetByHost) m_tree.FitToDepth(m_depth);
   return loaded;
 }
 

@@ -166,6 +166,16 @@ TEST_F(DeepModelFile, ShallowerThanTheSetDepthTakesTheSetDepth) {
   EXPECT_EQ(ReadText(FileOf("E")), LearntText(3).replace(LearntText(3).find("\"d\":3"), 5, "\"d\":5"));
 }
 
+TEST_F(DeepModelFile, WithAnUnusableDepthIsTrimmedToTheSetDepth) {
+  std::string text = ReadText(FileOf("E"));
+  text.replace(text.find("\"d\":100"), 7, "\"d\":\"x\"");
+  std::ofstream(FileOf("E"), std::ios::binary | std::ios::trunc) << text;
+  manager.SetModelDepth(3);
+  manager.LoadModel(CMDPREDICT_WIDE("E"));
+  manager.SaveModels();
+  EXPECT_EQ(ReadText(FileOf("E")), LearntText(3));
+}
+
 TEST_F(DeepModelFile, LoadedAndLaterModelsFollowADepthChangeAtOnce) {
   manager.LoadModel(CMDPREDICT_WIDE("E"));
   manager.SetModelDepth(2);
