@@ -1,6 +1,7 @@
-// Marks the symbols that the cmdpredict shared library exports; everything else stays hidden.
-// CMDPREDICT_BUILDING_LIBRARY is defined only while the shared library itself is compiled, and
-// CMDPREDICT_STATIC_LIBRARY by the build's internal static library, whose users import nothing.
+/* Marks the symbols that the cmdpredict shared library exports; everything else stays hidden.
+ * CMDPREDICT_BUILDING_LIBRARY is defined only while the shared library itself is compiled, and
+ * CMDPREDICT_STATIC_LIBRARY by the build's internal static library, whose users import nothing.
+ * Included by the C interface too, so it stays C89. */
 #pragma once
 
 #if defined(_WIN32)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cmdpredict/cmdpredict.h"
 #include "command_log.h"
 #include "console.h"
 #include "exit_status.h"
@@ -171,7 +172,7 @@ struct StatsCommand {
 
 int main(int argc, char** argv) {
   CLI::App app{"cmdpredict: learns which commands follow which and predicts the next one"};
-  app.set_version_flag("--version", std::string("cmdpredict ") + CMDPREDICT_VERSION);
+  app.set_version_flag("--version", std::string("cmdpredict ") + cmdpredict_version());
   app.footer(kExitStatusHelp);
   app.require_subcommand(1);
   // Arguments mean the same on every system: "/x" is a path, never an option (set before the

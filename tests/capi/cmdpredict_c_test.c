@@ -1,0 +1,411 @@
+/* Tests of the C interface, written in C and linked against the shared library as a C host would.
+ *
+ *   cmdpredict_c_tests DATA-FOLDER [TEST-NAME]
+ *
+ * Runs the named test (every test without a name); each test keeps its files in
+ * DATA-FOLDER/TEST-NAME/. Prints "N passed, M failed" and exits nonzero when a check failed. */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "cmdpredict/cmdpredict.h"
+
+static int g_failedChecks;
+static const char* g_dataFolder;
+static const char* g_testName;
+
+#define CHECK(condition)                                                                          \
+  do {                                                                                            \
+    if (!(condition)) {                                                                           \
+      fprintf(stderr, "%s:%d: %s: check failed: %s\n", __FILE__, __LINE__, g_testName, #condition); \
+      ++g_failedChecks;                                                                           \
+    }                                                                                             \
+  } while (0)
+
+/* DATA-FOLDER/TEST-NAME/name, in a static buffer that the next call overwrites. */
+static const char* TestPath(const char* name) {
+  static char path[2048];
+  snprintf(path, sizeof path, "%s/%s/%s", g_dataFolder, g_testName, name);
+  return path;
+}
+
+/* DATA-FOLDER/TEST-NAME.suffix: beside the test's folder, in a folder that exists. */
+static const char* SiblingPath(const char* suffix) {
+  static char path[2048];
+  snprintf(path, sizeof path, "%s/%s.%s", g_dataFolder, g_testName, suffix);
+  return path;
+}
+
+/* What a diagnostic handler heard: how many records, and the last one's kind and environment. */
+struct Heard {
+  int count;
+  int lastKind;
+  char lastEnvironment[64];
+};
+
+static void Hear(const cmdpredict_diagnostic* diagnostic, void* userData) {
+  struct Heard* heard = (struct Heard*)userData;
+  ++heard->count;
+  heard->lastKind = diagnostic->kind;
+  snprintf(heard->lastEnvironment, sizeof heard->lastEnvironment, "%s", diagnostic->environment);
+}
+
+static cmdpredict_manager* NewManager(const char* appDataFolder, int history, int modelDepth) {
+  cmdpredict_manager* manager = NULL;
+  CHECK(cmdpredict_create(&manager) == CMDPREDICT_OK);
+  CHECK(cmdpredict_initialize(manager, appDataFolder, history, 10, 10, modelDepth) == CMDPREDICT_OK);
+  return manager;
+}
+
+static void Report(cmdpredict_manager* manager, const char* environment, const int* commands, size_t count) {
+  size_t i;
+  for (i = 0; i < count; ++i) cmdpredict_report_command(manager, environment, commands[i], 0);
+}
+
+static void WriteText(const char* path, const char* text) {
+  FILE* file = fopen(path, "wb");
+  CHECK(file != NULL);
+  if (file == NULL) return;
+  fputs(text, file);
+  fclose(file);
+}
+
+/* The file's text (at most 4095 bytes) in a static buffer; "" when it cannot be read. */
+static const char* ReadText(const char* path) {
+  static char text[4096];
+  size_t length = 0;
+  FILE* file = fopen(path, "rb");
+  if (file != NULL) {
+    length = fread(text, 1, sizeof text - 1, file);
+    fclose(file);
+  }
+  text[length] = '\0';
+  return text;
+}
+
+static const int kHabit[] = {5, 7, 5, 7, 5, 9, 5, 7, 5};
+
+/* ---------------------------------------------------------------------------------------------- */
+
+static void version_is_the_project_version(void) {
+  CHECK(strcmp(cmdpredict_version(), CMDPREDICT_EXPECTED_VERSION) == 0);
+}
+
+static void status_text_names_each_status_and_unknown_codes(void) {
+  CHECK(strcmp(cmdpredict_status_text(CMDPREDICT_ERROR_INVALID_UTF8), "invalid UTF-8") == 0);
+  CHECK(strcmp(cmdpredict_status_text(12345), "unknown status") == 0);
+}
+
+static void create_refuses_a_null_result_pointer(void) {
+  CHECK(cmdpredict_create(NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+}
+
+static void destroy_ignores_a_null_manager(void) { cmdpredict_destroy(NULL); }
+
+static void every_operation_refuses_a_null_manager(void) {
+  int id = -1;
+  size_t count = 0;
+  CHECK(cmdpredict_initialize(NULL, NULL, 1, 10, 10, 0) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_report_command(NULL, "E", 5, 0) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_take_back_last_command(NULL, "E", &id) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_get_predictions(NULL, "E", NULL, NULL, 0, &count) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_get_prediction(NULL, "E", 0, &id) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_load_excluded_from_training(NULL, "x") == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_load_user_excluded(NULL, "x") == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_save_user_excluded(NULL, "x") == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_save_models(NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_set_diagnostic_handler(NULL, Hear, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+}
+
+static void every_operation_refuses_a_null_required_pointer(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  size_t count = 0;
+  int id = 0;
+  CHECK(cmdpredict_report_command(manager, NULL, 5, 0) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_take_back_last_command(manager, "E", NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_get_predictions(manager, "E", NULL, NULL, 0, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_get_predictions(manager, "E", NULL, NULL, 3, &count) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_get_prediction(manager, NULL, 0, &id) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_load_excluded_from_training(manager, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_load_user_excluded(manager, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  cmdpredict_destroy(manager);
+}
+
+static void initialize_refuses_each_option_out_of_range(void) {
+  static const struct {
+    const char* name;
+    int history, maxHistory, predictions, modelDepth;
+  } rows[] = {{"negative history", -1, 10, 10, 0},  {"no latest commands kept", 1, 0, 10, 0},
+              {"negative predictions", 1, 10, -1, 0}, {"depth below 1", 1, 10, 10, -1},
+              {"depth above 128", 1, 10, 10, 129}};
+  size_t i;
+  for (i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    cmdpredict_manager* manager = NULL;
+    cmdpredict_create(&manager);
+    if (cmdpredict_initialize(manager, NULL, rows[i].history, rows[i].maxHistory, rows[i].predictions,
+                              rows[i].modelDepth) != CMDPREDICT_ERROR_INVALID_ARGUMENT) {
+      fprintf(stderr, "%s: accepted: %s\n", g_testName, rows[i].name);
+      ++g_failedChecks;
+    }
+    /* Refused before anything changed: the manager is still uninitialised. */
+    CHECK(cmdpredict_report_command(manager, "E", 5, 0) == CMDPREDICT_ERROR_NOT_INITIALIZED);
+    cmdpredict_destroy(manager);
+  }
+}
+
+static void operations_before_initialize_report_not_initialized(void) {
+  cmdpredict_manager* manager = NULL;
+  int id = 0;
+  size_t count = 0;
+  CHECK(cmdpredict_create(&manager) == CMDPREDICT_OK);
+  CHECK(cmdpredict_report_command(manager, "E", 5, 0) == CMDPREDICT_ERROR_NOT_INITIALIZED);
+  CHECK(cmdpredict_take_back_last_command(manager, "E", &id) == CMDPREDICT_ERROR_NOT_INITIALIZED);
+  CHECK(cmdpredict_get_predictions(manager, "E", NULL, NULL, 0, &count) == CMDPREDICT_ERROR_NOT_INITIALIZED);
+  CHECK(cmdpredict_get_prediction(manager, "E", 0, &id) == CMDPREDICT_ERROR_NOT_INITIALIZED);
+  cmdpredict_destroy(manager);
+}
+
+static void report_command_learns_a_new_command_but_not_its_repeat(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  CHECK(cmdpredict_report_command(manager, "E", 5, 0) == CMDPREDICT_OK);
+  CHECK(cmdpredict_report_command(manager, "E", 5, 0) == CMDPREDICT_NOT_LEARNT);
+  cmdpredict_destroy(manager);
+}
+
+static void report_command_does_not_learn_a_run_marked_not_to_be_learnt(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  CHECK(cmdpredict_report_command(manager, "E", 5, 1) == CMDPREDICT_NOT_LEARNT);
+  cmdpredict_destroy(manager);
+}
+
+static void invalid_utf8_in_an_environment_is_a_status(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  size_t count = 0;
+  int id = 0;
+  CHECK(cmdpredict_report_command(manager, "bad \xC3(", 5, 0) == CMDPREDICT_ERROR_INVALID_UTF8);
+  CHECK(cmdpredict_get_predictions(manager, "\xED\xA0\x80", NULL, NULL, 0, &count) == CMDPREDICT_ERROR_INVALID_UTF8);
+  CHECK(cmdpredict_get_prediction(manager, "\xFF", 0, &id) == CMDPREDICT_ERROR_INVALID_UTF8);
+  cmdpredict_destroy(manager);
+}
+
+static void get_predictions_ranks_the_usual_follower_first(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  int ids[10];
+  double probabilities[10];
+  size_t count = 0;
+  Report(manager, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
+  CHECK(cmdpredict_get_predictions(manager, "Sketch", ids, probabilities, 10, &count) == CMDPREDICT_OK);
+  CHECK(count == 3);
+  CHECK(ids[0] == 7);
+  CHECK(probabilities[0] > probabilities[1] && probabilities[1] >= probabilities[2] && probabilities[2] > 0.0);
+  cmdpredict_destroy(manager);
+}
+
+static void get_predictions_with_no_room_tells_the_size_needed(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  size_t count = 0;
+  Report(manager, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
+  CHECK(cmdpredict_get_predictions(manager, "Sketch", NULL, NULL, 0, &count) == CMDPREDICT_OK);
+  CHECK(count == 3);
+  cmdpredict_destroy(manager);
+}
+
+static void get_predictions_never_writes_beyond_the_capacity(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  int ids[3] = {-1, -1, -1};
+  double probabilities[3] = {-1.0, -1.0, -1.0};
+  size_t count = 0;
+  Report(manager, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
+  CHECK(cmdpredict_get_predictions(manager, "Sketch", ids, probabilities, 1, &count) == CMDPREDICT_OK);
+  CHECK(count == 3);
+  CHECK(ids[0] == 7);
+  CHECK(ids[1] == -1 && ids[2] == -1);
+  CHECK(probabilities[1] == -1.0 && probabilities[2] == -1.0);
+  cmdpredict_destroy(manager);
+}
+
+static void get_prediction_reads_one_position_and_zero_beyond_the_list(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  int first = 0, beyond = -1, negative = -1;
+  Report(manager, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
+  CHECK(cmdpredict_get_prediction(manager, "Sketch", 0, &first) == CMDPREDICT_OK);
+  CHECK(cmdpredict_get_prediction(manager, "Sketch", 10, &beyond) == CMDPREDICT_OK);
+  CHECK(cmdpredict_get_prediction(manager, "Sketch", -1, &negative) == CMDPREDICT_OK);
+  CHECK(first == 7);
+  CHECK(beyond == 0 && negative == 0);
+  cmdpredict_destroy(manager);
+}
+
+static void take_back_returns_the_last_learnt_command_then_the_one_before(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  const int commands[] = {5, 7};
+  int first = 0, second = 0;
+  Report(manager, "E", commands, 2);
+  CHECK(cmdpredict_take_back_last_command(manager, "E", &first) == CMDPREDICT_OK);
+  CHECK(cmdpredict_take_back_last_command(manager, "E", &second) == CMDPREDICT_OK);
+  CHECK(first == 7 && second == 5);
+  cmdpredict_destroy(manager);
+}
+
+static void commands_excluded_from_training_are_not_learnt(void) {
+  cmdpredict_manager* manager = NewManager(TestPath(""), 1, 0);
+  WriteText(TestPath("training.txt"), "5,8");
+  CHECK(cmdpredict_load_excluded_from_training(manager, TestPath("training.txt")) == CMDPREDICT_OK);
+  CHECK(cmdpredict_report_command(manager, "E", 8, 0) == CMDPREDICT_NOT_LEARNT);
+  CHECK(cmdpredict_report_command(manager, "E", 6, 0) == CMDPREDICT_OK);
+  cmdpredict_destroy(manager);
+}
+
+static void user_excluded_commands_are_not_learnt(void) {
+  cmdpredict_manager* manager = NewManager(TestPath(""), 1, 0);
+  WriteText(TestPath("user.txt"), "8,1,9,0");
+  CHECK(cmdpredict_load_user_excluded(manager, TestPath("user.txt")) == CMDPREDICT_OK);
+  CHECK(cmdpredict_report_command(manager, "E", 8, 0) == CMDPREDICT_NOT_LEARNT);
+  CHECK(cmdpredict_report_command(manager, "E", 9, 0) == CMDPREDICT_OK);
+  cmdpredict_destroy(manager);
+}
+
+static void saving_the_user_list_without_a_path_writes_the_file_last_loaded(void) {
+  cmdpredict_manager* manager = NewManager(TestPath(""), 1, 0);
+  WriteText(TestPath("user.txt"), "8,1");
+  cmdpredict_load_user_excluded(manager, TestPath("user.txt"));
+  cmdpredict_report_command(manager, "E", 5, 0);
+  CHECK(cmdpredict_save_user_excluded(manager, NULL) == CMDPREDICT_OK);
+  CHECK(strcmp(ReadText(TestPath("user.txt")), "5,0,8,1") == 0);
+  cmdpredict_destroy(manager);
+}
+
+static void saving_the_user_list_to_a_path_writes_that_file(void) {
+  cmdpredict_manager* manager = NewManager(TestPath(""), 1, 0);
+  cmdpredict_report_command(manager, "E", 5, 0);
+  CHECK(cmdpredict_save_user_excluded(manager, TestPath("saved.txt")) == CMDPREDICT_OK);
+  CHECK(strcmp(ReadText(TestPath("saved.txt")), "5,0") == 0);
+  cmdpredict_destroy(manager);
+}
+
+static void saved_models_give_a_new_manager_the_same_predictions(void) {
+  /* No history: both managers predict from the whole model, whatever their latest commands. */
+  cmdpredict_manager* trainer = NewManager(TestPath(""), 0, 0);
+  cmdpredict_manager* next = NULL;
+  int trained[10], loaded[10];
+  double trainedProbabilities[10], loadedProbabilities[10];
+  size_t trainedCount = 0, loadedCount = 0;
+  Report(trainer, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
+  CHECK(cmdpredict_get_predictions(trainer, "Sketch", trained, trainedProbabilities, 10, &trainedCount) == CMDPREDICT_OK);
+  CHECK(cmdpredict_save_models(trainer) == CMDPREDICT_OK);
+  cmdpredict_destroy(trainer);
+
+  next = NewManager(TestPath(""), 0, 0);
+  CHECK(cmdpredict_get_predictions(next, "Sketch", loaded, loadedProbabilities, 10, &loadedCount) == CMDPREDICT_OK);
+  CHECK(loadedCount == trainedCount && trainedCount == 3);
+  CHECK(memcmp(loaded, trained, trainedCount * sizeof trained[0]) == 0);
+  CHECK(memcmp(loadedProbabilities, trainedProbabilities, trainedCount * sizeof trainedProbabilities[0]) == 0);
+  cmdpredict_destroy(next);
+}
+
+static void a_manager_without_a_folder_saves_no_file(void) {
+  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
+  cmdpredict_report_command(manager, "E", 5, 0);
+  CHECK(cmdpredict_save_models(manager) == CMDPREDICT_OK);
+  CHECK(strcmp(ReadText("ModelPrediction/E.ContextTree"), "") == 0);
+  cmdpredict_destroy(manager);
+}
+
+static void a_folder_that_cannot_be_created_keeps_models_in_memory_and_is_reported(void) {
+  cmdpredict_manager* manager = NULL;
+  struct Heard heard = {0, 0, ""};
+  char folder[4096];
+  WriteText(SiblingPath("file"), "not a folder");
+  snprintf(folder, sizeof folder, "%s/app", SiblingPath("file"));
+  cmdpredict_create(&manager);
+  CHECK(cmdpredict_set_diagnostic_handler(manager, Hear, &heard) == CMDPREDICT_OK);
+  CHECK(cmdpredict_initialize(manager, folder, 1, 10, 10, 0) == CMDPREDICT_MEMORY_ONLY);
+  CHECK(heard.count == 1 && heard.lastKind == CMDPREDICT_DIAGNOSTIC_FOLDER_NOT_CREATED);
+  CHECK(cmdpredict_report_command(manager, "E", 5, 0) == CMDPREDICT_OK);
+  cmdpredict_destroy(manager);
+}
+
+static void a_model_that_cannot_be_written_fails_the_save_and_is_reported(void) {
+  /* A folder standing at the model file's name: another manager's folder made it. */
+  char blocker[4096];
+  cmdpredict_manager* blocking = NULL;
+  cmdpredict_manager* manager = NULL;
+  struct Heard heard = {0, 0, ""};
+  snprintf(blocker, sizeof blocker, "%s/ModelPrediction/E.ContextTree", TestPath(""));
+  blocking = NewManager(blocker, 1, 0);
+  cmdpredict_destroy(blocking);
+  manager = NewManager(TestPath(""), 1, 0);
+  cmdpredict_set_diagnostic_handler(manager, Hear, &heard);
+  cmdpredict_report_command(manager, "E", 5, 0);
+  CHECK(cmdpredict_save_models(manager) == CMDPREDICT_ERROR_SAVE_FAILED);
+  CHECK(heard.lastKind == CMDPREDICT_DIAGNOSTIC_MODEL_NOT_SAVED); /* after the unreadable file's record */
+  CHECK(strcmp(heard.lastEnvironment, "E") == 0);
+  cmdpredict_destroy(manager);
+}
+
+static void a_cleared_diagnostic_handler_hears_nothing(void) {
+  cmdpredict_manager* manager = NULL;
+  struct Heard heard = {0, 0, ""};
+  char folder[4096];
+  WriteText(SiblingPath("file"), "not a folder");
+  snprintf(folder, sizeof folder, "%s/app", SiblingPath("file"));
+  cmdpredict_create(&manager);
+  cmdpredict_set_diagnostic_handler(manager, Hear, &heard);
+  CHECK(cmdpredict_set_diagnostic_handler(manager, NULL, NULL) == CMDPREDICT_OK);
+  cmdpredict_initialize(manager, folder, 1, 10, 10, 0);
+  CHECK(heard.count == 0);
+  cmdpredict_destroy(manager);
+}
+
+/* ---------------------------------------------------------------------------------------------- */
+
+#define CASE(name) {#name, name}
+static const struct {
+  const char* name;
+  void (*run)(void);
+} kTests[] = {
+  CASE(version_is_the_project_version),
+  CASE(status_text_names_each_status_and_unknown_codes),
+  CASE(create_refuses_a_null_result_pointer),
+  CASE(destroy_ignores_a_null_manager),
+  CASE(every_operation_refuses_a_null_manager),
+  CASE(every_operation_refuses_a_null_required_pointer),
+  CASE(initialize_refuses_each_option_out_of_range),
+  CASE(operations_before_initialize_report_not_initialized),
+  CASE(report_command_learns_a_new_command_but_not_its_repeat),
+  CASE(report_command_does_not_learn_a_run_marked_not_to_be_learnt),
+  CASE(invalid_utf8_in_an_environment_is_a_status),
+  CASE(get_predictions_ranks_the_usual_follower_first),
+  CASE(get_predictions_with_no_room_tells_the_size_needed),
+  CASE(get_predictions_never_writes_beyond_the_capacity),
+  CASE(get_prediction_reads_one_position_and_zero_beyond_the_list),
+  CASE(take_back_returns_the_last_learnt_command_then_the_one_before),
+  CASE(commands_excluded_from_training_are_not_learnt),
+  CASE(user_excluded_commands_are_not_learnt),
+  CASE(saving_the_user_list_without_a_path_writes_the_file_last_loaded),
+  CASE(saving_the_user_list_to_a_path_writes_that_file),
+  CASE(saved_models_give_a_new_manager_the_same_predictions),
+  CASE(a_manager_without_a_folder_saves_no_file),
+  CASE(a_folder_that_cannot_be_created_keeps_models_in_memory_and_is_reported),
+  CASE(a_model_that_cannot_be_written_fails_the_save_and_is_reported),
+  CASE(a_cleared_diagnostic_handler_hears_nothing),
+};
+
+int main(int argc, char** argv) {
+  size_t i, ran = 0, failed = 0;
+  if (argc < 2) {
+    fprintf(stderr, "usage: %s DATA-FOLDER [TEST-NAME]\n", argv[0]);
+    return 2;
+  }
+  g_dataFolder = argv[1];
+  for (i = 0; i < sizeof kTests / sizeof kTests[0]; ++i) {
+    const int before = g_failedChecks;
+    if (argc > 2 && strcmp(argv[2], kTests[i].name) != 0) continue;
+    g_testName = kTests[i].name;
+    kTests[i].run();
+    ++ran;
+    if (g_failedChecks != before) ++failed;
+  }
+  printf("%lu passed, %lu failed\n", (unsigned long)(ran - failed), (unsigned long)failed);
+  return ran == 0 || failed != 0 ? 1 : 0;
+}
