@@ -7,7 +7,6 @@
  * of one of them, and saves the learnt models when it quits. Run it twice with the same folder:
  * the second run starts from what the first one learnt. */
 #include <cmdpredict/cmdpredict.h>
-
 #include <stdio.h>
 
 /* Command identifiers of the imaginary application. */
@@ -19,7 +18,8 @@ static int Fail(const char* what, int status) {
 }
 
 int main(int argc, char** argv) {
-  static const int sketching[] = {kLine, kCircle, kTrim, kLine, kCircle, kTrim, kDimension, kSave, kLine, kCircle};
+  static const int sketching[] = {kLine, kCircle,    kTrim, kLine, kCircle,
+                                  kTrim, kDimension, kSave, kLine, kCircle};
   const char* folder = argc > 1 ? argv[1] : "c-host-data";
   cmdpredict_manager* manager = NULL;
   int ids[10];

@@ -28,7 +28,7 @@ extern "C" {
 
 /* Status codes. Successes are 0 or positive, failures negative. */
 #define CMDPREDICT_OK 0
-#define CMDPREDICT_NOT_LEARNT 1 /* cmdpredict_report_command: the command was not learnt */
+#define CMDPREDICT_NOT_LEARNT 1  /* cmdpredict_report_command: the command was not learnt */
 #define CMDPREDICT_MEMORY_ONLY 2 /* cmdpredict_initialize: the folder could not be made; nothing is saved */
 #define CMDPREDICT_ERROR_INVALID_ARGUMENT (-1) /* a null handle or pointer, or a value out of range */
 #define CMDPREDICT_ERROR_INVALID_UTF8 (-2)
@@ -40,14 +40,15 @@ extern "C" {
 typedef struct cmdpredict_manager cmdpredict_manager;
 
 /* Kinds of diagnostic records: failures and repairs that results alone cannot show. */
-#define CMDPREDICT_DIAGNOSTIC_MODEL_NOT_SAVED 1         /* the previous model file is unchanged */
-#define CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPAIRED 2     /* part of a model file was left out */
-#define CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPLACED 3     /* nothing of it was usable: the model starts anew */
-#define CMDPREDICT_DIAGNOSTIC_BACKUP_WRITTEN 4          /* a copy of a damaged model file (path: the copy) */
-#define CMDPREDICT_DIAGNOSTIC_BACKUP_NOT_WRITTEN 5      /* that copy could not be written */
-#define CMDPREDICT_DIAGNOSTIC_FOLDER_NOT_CREATED 6      /* its files are not written */
-#define CMDPREDICT_DIAGNOSTIC_LIST_FILE_UNUSABLE 7      /* a command list file unreadable or not a list */
-#define CMDPREDICT_DIAGNOSTIC_LIST_FILE_NOT_WRITTEN 8   /* the user-excluded list; the old file is unchanged */
+#define CMDPREDICT_DIAGNOSTIC_MODEL_NOT_SAVED 1       /* the previous model file is unchanged */
+#define CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPAIRED 2   /* part of a model file was left out */
+#define CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPLACED 3   /* nothing of it was usable: the model starts anew */
+#define CMDPREDICT_DIAGNOSTIC_BACKUP_WRITTEN 4        /* a copy of a damaged model file (path: the copy) */
+#define CMDPREDICT_DIAGNOSTIC_BACKUP_NOT_WRITTEN 5    /* that copy could not be written */
+#define CMDPREDICT_DIAGNOSTIC_FOLDER_NOT_CREATED 6    /* its files are not written */
+#define CMDPREDICT_DIAGNOSTIC_LIST_FILE_UNUSABLE 7    /* a command list file unreadable or not a list */
+#define CMDPREDICT_DIAGNOSTIC_LIST_FILE_NOT_WRITTEN 8 /* the user-excluded list; the old file is unchanged \
+                                                       */
 #define CMDPREDICT_DIAGNOSTIC_NAMED_SEQUENCE_NOT_WRITTEN 9
 
 /* One diagnostic record. Its strings are UTF-8 and valid only during the handler's call. */
@@ -89,15 +90,15 @@ CMDPREDICT_API void cmdpredict_destroy(cmdpredict_manager* manager);
  * folder cannot be created, the result is CMDPREDICT_MEMORY_ONLY (a success: the manager works,
  * but saves nothing) and the diagnostic handler is told. May be
  * called again: the models learnt so far are then forgotten (save them first). */
-CMDPREDICT_API int cmdpredict_initialize(cmdpredict_manager* manager, const char* app_data_folder, int history,
-                                         int max_history, int predictions, int model_depth);
+CMDPREDICT_API int cmdpredict_initialize(cmdpredict_manager* manager, const char* app_data_folder,
+                                         int history, int max_history, int predictions, int model_depth);
 
 /* Reports a command the user starts in an environment. run_kind 1 means "do not learn this
  * run". Returns CMDPREDICT_OK when the command was learnt, CMDPREDICT_NOT_LEARNT otherwise (a
  * repeat of the previous command, an excluded command, the identifier 0, ...). The environment's
  * ranked list is refreshed either way. */
-CMDPREDICT_API int cmdpredict_report_command(cmdpredict_manager* manager, const char* environment, int command_id,
-                                             unsigned int run_kind);
+CMDPREDICT_API int cmdpredict_report_command(cmdpredict_manager* manager, const char* environment,
+                                             int command_id, unsigned int run_kind);
 
 /* Takes the environment's last learnt command back out of its model and stores it in
  * *command_id (0 when there was none to take back). The list of latest commands and the ranked

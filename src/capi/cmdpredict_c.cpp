@@ -1,14 +1,13 @@
 // The C interface: each function checks its arguments, converts UTF-8 text to the manager's UTF-16
 // names, calls the C++ manager and turns every exception into a status code, so that nothing but a
 // status ever crosses the boundary.
-#include "cmdpredict/cmdpredict.h"
-
 #include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "cmdpredict/cmdpredict.h"
 #include "cmdpredict/diagnostics.h"
 #include "cmdpredict/prediction_command_manager.h"
 #include "platform/paths.h"
@@ -28,13 +27,19 @@ using cmdpredict::DiagnosticKind;
 
 // The C kinds are the C++ kinds' values.
 static_assert(CMDPREDICT_DIAGNOSTIC_MODEL_NOT_SAVED == static_cast<int>(DiagnosticKind::kModelNotSaved));
-static_assert(CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPAIRED == static_cast<int>(DiagnosticKind::kModelFileRepaired));
-static_assert(CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPLACED == static_cast<int>(DiagnosticKind::kModelFileReplaced));
+static_assert(CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPAIRED ==
+              static_cast<int>(DiagnosticKind::kModelFileRepaired));
+static_assert(CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPLACED ==
+              static_cast<int>(DiagnosticKind::kModelFileReplaced));
 static_assert(CMDPREDICT_DIAGNOSTIC_BACKUP_WRITTEN == static_cast<int>(DiagnosticKind::kBackupWritten));
-static_assert(CMDPREDICT_DIAGNOSTIC_BACKUP_NOT_WRITTEN == static_cast<int>(DiagnosticKind::kBackupNotWritten));
-static_assert(CMDPREDICT_DIAGNOSTIC_FOLDER_NOT_CREATED == static_cast<int>(DiagnosticKind::kFolderNotCreated));
-static_assert(CMDPREDICT_DIAGNOSTIC_LIST_FILE_UNUSABLE == static_cast<int>(DiagnosticKind::kListFileUnusable));
-static_assert(CMDPREDICT_DIAGNOSTIC_LIST_FILE_NOT_WRITTEN == static_cast<int>(DiagnosticKind::kListFileNotWritten));
+static_assert(CMDPREDICT_DIAGNOSTIC_BACKUP_NOT_WRITTEN ==
+              static_cast<int>(DiagnosticKind::kBackupNotWritten));
+static_assert(CMDPREDICT_DIAGNOSTIC_FOLDER_NOT_CREATED ==
+              static_cast<int>(DiagnosticKind::kFolderNotCreated));
+static_assert(CMDPREDICT_DIAGNOSTIC_LIST_FILE_UNUSABLE ==
+              static_cast<int>(DiagnosticKind::kListFileUnusable));
+static_assert(CMDPREDICT_DIAGNOSTIC_LIST_FILE_NOT_WRITTEN ==
+              static_cast<int>(DiagnosticKind::kListFileNotWritten));
 static_assert(CMDPREDICT_DIAGNOSTIC_NAMED_SEQUENCE_NOT_WRITTEN ==
               static_cast<int>(DiagnosticKind::kNamedSequenceNotWritten));
 
@@ -83,16 +88,26 @@ const char* cmdpredict_version(void) { return CMDPREDICT_VERSION; }
 
 const char* cmdpredict_status_text(int status) {
   switch (status) {
-    case CMDPREDICT_OK: return "ok";
-    case CMDPREDICT_NOT_LEARNT: return "command not learnt";
-    case CMDPREDICT_MEMORY_ONLY: return "folder not created: models kept in memory only";
-    case CMDPREDICT_ERROR_INVALID_ARGUMENT: return "invalid argument";
-    case CMDPREDICT_ERROR_INVALID_UTF8: return "invalid UTF-8";
-    case CMDPREDICT_ERROR_OUT_OF_MEMORY: return "out of memory";
-    case CMDPREDICT_ERROR_NOT_INITIALIZED: return "manager not initialised";
-    case CMDPREDICT_ERROR_SAVE_FAILED: return "a model could not be saved";
-    case CMDPREDICT_ERROR_INTERNAL: return "internal error";
-    default: return "unknown status";
+    case CMDPREDICT_OK:
+      return "ok";
+    case CMDPREDICT_NOT_LEARNT:
+      return "command not learnt";
+    case CMDPREDICT_MEMORY_ONLY:
+      return "folder not created: models kept in memory only";
+    case CMDPREDICT_ERROR_INVALID_ARGUMENT:
+      return "invalid argument";
+    case CMDPREDICT_ERROR_INVALID_UTF8:
+      return "invalid UTF-8";
+    case CMDPREDICT_ERROR_OUT_OF_MEMORY:
+      return "out of memory";
+    case CMDPREDICT_ERROR_NOT_INITIALIZED:
+      return "manager not initialised";
+    case CMDPREDICT_ERROR_SAVE_FAILED:
+      return "a model could not be saved";
+    case CMDPREDICT_ERROR_INTERNAL:
+      return "internal error";
+    default:
+      return "unknown status";
   }
 }
 
@@ -107,9 +122,10 @@ int cmdpredict_create(cmdpredict_manager** manager) {
 
 void cmdpredict_destroy(cmdpredict_manager* manager) { delete manager; }
 
-int cmdpredict_initialize(cmdpredict_manager* manager, const char* app_data_folder, int history, int max_history,
-                          int predictions, int model_depth) {
-  if (manager == nullptr || history < 0 || max_history < 1 || predictions < 0 || !IsValidModelDepth(model_depth)) {
+int cmdpredict_initialize(cmdpredict_manager* manager, const char* app_data_folder, int history,
+                          int max_history, int predictions, int model_depth) {
+  if (manager == nullptr || history < 0 || max_history < 1 || predictions < 0 ||
+      !IsValidModelDepth(model_depth)) {
     return CMDPREDICT_ERROR_INVALID_ARGUMENT;
   }
   return Guarded([&] {
@@ -117,8 +133,8 @@ int cmdpredict_initialize(cmdpredict_manager* manager, const char* app_data_fold
     CPredictionCommandManager& host = manager->manager;
     // The manager lowers the history to the maximum in force before Initialize: set the new one first.
     host.SetMaxNumCommandsUsedForPrediction(max_history);
-    const LONG result = host.Initialize(CMDPREDICT_WIDE(""), app_data_folder == nullptr ? nullptr : folder.c_str(),
-                                        history, max_history);
+    const LONG result = host.Initialize(
+        CMDPREDICT_WIDE(""), app_data_folder == nullptr ? nullptr : folder.c_str(), history, max_history);
     if (result == E_OUTOFMEMORY) return CMDPREDICT_ERROR_OUT_OF_MEMORY;
     host.SetNumberOfPredictionCommands(predictions);
     manager->initialized = true;
@@ -164,7 +180,8 @@ int cmdpredict_get_predictions(cmdpredict_manager* manager, const char* environm
   });
 }
 
-int cmdpredict_get_prediction(cmdpredict_manager* manager, const char* environment, int index, int* command_id) {
+int cmdpredict_get_prediction(cmdpredict_manager* manager, const char* environment, int index,
+                              int* command_id) {
   if (command_id == nullptr) return CMDPREDICT_ERROR_INVALID_ARGUMENT;
   if (const int status = CheckReady(manager, environment); status != CMDPREDICT_OK) return status;
   return Guarded([&] {
@@ -203,7 +220,8 @@ int cmdpredict_save_user_excluded(cmdpredict_manager* manager, const char* path)
 
 int cmdpredict_save_models(cmdpredict_manager* manager) {
   if (manager == nullptr) return CMDPREDICT_ERROR_INVALID_ARGUMENT;
-  return Guarded([&] { return manager->manager.BeforeQuit() == S_OK ? CMDPREDICT_OK : CMDPREDICT_ERROR_SAVE_FAILED; });
+  return Guarded(
+      [&] { return manager->manager.BeforeQuit() == S_OK ? CMDPREDICT_OK : CMDPREDICT_ERROR_SAVE_FAILED; });
 }
 
 int cmdpredict_set_diagnostic_handler(cmdpredict_manager* manager, cmdpredict_diagnostic_handler handler,

@@ -14,12 +14,12 @@ static int g_failedChecks;
 static const char* g_dataFolder;
 static const char* g_testName;
 
-#define CHECK(condition)                                                                          \
-  do {                                                                                            \
-    if (!(condition)) {                                                                           \
+#define CHECK(condition)                                                                            \
+  do {                                                                                              \
+    if (!(condition)) {                                                                             \
       fprintf(stderr, "%s:%d: %s: check failed: %s\n", __FILE__, __LINE__, g_testName, #condition); \
-      ++g_failedChecks;                                                                           \
-    }                                                                                             \
+      ++g_failedChecks;                                                                             \
+    }                                                                                               \
   } while (0)
 
 /* DATA-FOLDER/TEST-NAME/name, in a static buffer that the next call overwrites. */
@@ -135,8 +135,10 @@ static void initialize_refuses_each_option_out_of_range(void) {
   static const struct {
     const char* name;
     int history, maxHistory, predictions, modelDepth;
-  } rows[] = {{"negative history", -1, 10, 10, 0},  {"no latest commands kept", 1, 0, 10, 0},
-              {"negative predictions", 1, 10, -1, 0}, {"depth below 1", 1, 10, 10, -1},
+  } rows[] = {{"negative history", -1, 10, 10, 0},
+              {"no latest commands kept", 1, 0, 10, 0},
+              {"negative predictions", 1, 10, -1, 0},
+              {"depth below 1", 1, 10, 10, -1},
               {"depth above 128", 1, 10, 10, 129}};
   size_t i;
   for (i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
@@ -183,7 +185,8 @@ static void invalid_utf8_in_an_environment_is_a_status(void) {
   size_t count = 0;
   int id = 0;
   CHECK(cmdpredict_report_command(manager, "bad \xC3(", 5, 0) == CMDPREDICT_ERROR_INVALID_UTF8);
-  CHECK(cmdpredict_get_predictions(manager, "\xED\xA0\x80", NULL, NULL, 0, &count) == CMDPREDICT_ERROR_INVALID_UTF8);
+  CHECK(cmdpredict_get_predictions(manager, "\xED\xA0\x80", NULL, NULL, 0, &count) ==
+        CMDPREDICT_ERROR_INVALID_UTF8);
   CHECK(cmdpredict_get_prediction(manager, "\xFF", 0, &id) == CMDPREDICT_ERROR_INVALID_UTF8);
   cmdpredict_destroy(manager);
 }
@@ -197,7 +200,8 @@ static void get_predictions_ranks_the_usual_follower_first(void) {
   CHECK(cmdpredict_get_predictions(manager, "Sketch", ids, probabilities, 10, &count) == CMDPREDICT_OK);
   CHECK(count == 3);
   CHECK(ids[0] == 7);
-  CHECK(probabilities[0] > probabilities[1] && probabilities[1] >= probabilities[2] && probabilities[2] > 0.0);
+  CHECK(probabilities[0] > probabilities[1] && probabilities[1] >= probabilities[2] &&
+        probabilities[2] > 0.0);
   cmdpredict_destroy(manager);
 }
 
@@ -291,15 +295,18 @@ static void saved_models_give_a_new_manager_the_same_predictions(void) {
   double trainedProbabilities[10], loadedProbabilities[10];
   size_t trainedCount = 0, loadedCount = 0;
   Report(trainer, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
-  CHECK(cmdpredict_get_predictions(trainer, "Sketch", trained, trainedProbabilities, 10, &trainedCount) == CMDPREDICT_OK);
+  CHECK(cmdpredict_get_predictions(trainer, "Sketch", trained, trainedProbabilities, 10, &trainedCount) ==
+        CMDPREDICT_OK);
   CHECK(cmdpredict_save_models(trainer) == CMDPREDICT_OK);
   cmdpredict_destroy(trainer);
 
   next = NewManager(TestPath(""), 0, 0);
-  CHECK(cmdpredict_get_predictions(next, "Sketch", loaded, loadedProbabilities, 10, &loadedCount) == CMDPREDICT_OK);
+  CHECK(cmdpredict_get_predictions(next, "Sketch", loaded, loadedProbabilities, 10, &loadedCount) ==
+        CMDPREDICT_OK);
   CHECK(loadedCount == trainedCount && trainedCount == 3);
   CHECK(memcmp(loaded, trained, trainedCount * sizeof trained[0]) == 0);
-  CHECK(memcmp(loadedProbabilities, trainedProbabilities, trainedCount * sizeof trainedProbabilities[0]) == 0);
+  CHECK(memcmp(loadedProbabilities, trainedProbabilities, trainedCount * sizeof trainedProbabilities[0]) ==
+        0);
   cmdpredict_destroy(next);
 }
 
@@ -359,36 +366,37 @@ static void a_cleared_diagnostic_handler_hears_nothing(void) {
 
 /* ---------------------------------------------------------------------------------------------- */
 
-#define CASE(name) {#name, name}
+#define CASE(name) \
+  { #name, name }
 static const struct {
   const char* name;
   void (*run)(void);
 } kTests[] = {
-  CASE(version_is_the_project_version),
-  CASE(status_text_names_each_status_and_unknown_codes),
-  CASE(create_refuses_a_null_result_pointer),
-  CASE(destroy_ignores_a_null_manager),
-  CASE(every_operation_refuses_a_null_manager),
-  CASE(every_operation_refuses_a_null_required_pointer),
-  CASE(initialize_refuses_each_option_out_of_range),
-  CASE(operations_before_initialize_report_not_initialized),
-  CASE(report_command_learns_a_new_command_but_not_its_repeat),
-  CASE(report_command_does_not_learn_a_run_marked_not_to_be_learnt),
-  CASE(invalid_utf8_in_an_environment_is_a_status),
-  CASE(get_predictions_ranks_the_usual_follower_first),
-  CASE(get_predictions_with_no_room_tells_the_size_needed),
-  CASE(get_predictions_never_writes_beyond_the_capacity),
-  CASE(get_prediction_reads_one_position_and_zero_beyond_the_list),
-  CASE(take_back_returns_the_last_learnt_command_then_the_one_before),
-  CASE(commands_excluded_from_training_are_not_learnt),
-  CASE(user_excluded_commands_are_not_learnt),
-  CASE(saving_the_user_list_without_a_path_writes_the_file_last_loaded),
-  CASE(saving_the_user_list_to_a_path_writes_that_file),
-  CASE(saved_models_give_a_new_manager_the_same_predictions),
-  CASE(a_manager_without_a_folder_saves_no_file),
-  CASE(a_folder_that_cannot_be_created_keeps_models_in_memory_and_is_reported),
-  CASE(a_model_that_cannot_be_written_fails_the_save_and_is_reported),
-  CASE(a_cleared_diagnostic_handler_hears_nothing),
+    CASE(version_is_the_project_version),
+    CASE(status_text_names_each_status_and_unknown_codes),
+    CASE(create_refuses_a_null_result_pointer),
+    CASE(destroy_ignores_a_null_manager),
+    CASE(every_operation_refuses_a_null_manager),
+    CASE(every_operation_refuses_a_null_required_pointer),
+    CASE(initialize_refuses_each_option_out_of_range),
+    CASE(operations_before_initialize_report_not_initialized),
+    CASE(report_command_learns_a_new_command_but_not_its_repeat),
+    CASE(report_command_does_not_learn_a_run_marked_not_to_be_learnt),
+    CASE(invalid_utf8_in_an_environment_is_a_status),
+    CASE(get_predictions_ranks_the_usual_follower_first),
+    CASE(get_predictions_with_no_room_tells_the_size_needed),
+    CASE(get_predictions_never_writes_beyond_the_capacity),
+    CASE(get_prediction_reads_one_position_and_zero_beyond_the_list),
+    CASE(take_back_returns_the_last_learnt_command_then_the_one_before),
+    CASE(commands_excluded_from_training_are_not_learnt),
+    CASE(user_excluded_commands_are_not_learnt),
+    CASE(saving_the_user_list_without_a_path_writes_the_file_last_loaded),
+    CASE(saving_the_user_list_to_a_path_writes_that_file),
+    CASE(saved_models_give_a_new_manager_the_same_predictions),
+    CASE(a_manager_without_a_folder_saves_no_file),
+    CASE(a_folder_that_cannot_be_created_keeps_models_in_memory_and_is_reported),
+    CASE(a_model_that_cannot_be_written_fails_the_save_and_is_reported),
+    CASE(a_cleared_diagnostic_handler_hears_nothing),
 };
 
 int main(int argc, char** argv) {

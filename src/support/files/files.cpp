@@ -23,8 +23,10 @@ bool IsFolder(const std::string& path) { return CurrentEnv().OpenFolder(path) !=
 
 bool EnsureFolderWithParents(const std::string& path) {
   // A parent that cannot be created makes the path's own creation fail, with the system's reason.
-  for (std::size_t end = path.find(kPathSeparator, 1); end != std::string::npos && end + 1 < path.size();
-       end = path.find(kPathSeparator, end + 1)) {
+  // Every separator the system accepts: hosts on Windows often name folders with '/'.
+  for (std::size_t end = path.find_first_of(kPathSeparators, 1);
+       end != std::string::npos && end + 1 < path.size();
+       end = path.find_first_of(kPathSeparators, end + 1)) {
     EnsureFolder(path.substr(0, end));
   }
   return EnsureFolder(path);
