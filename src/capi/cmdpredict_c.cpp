@@ -43,9 +43,6 @@ static_assert(CMDPREDICT_DIAGNOSTIC_LIST_FILE_NOT_WRITTEN ==
 static_assert(CMDPREDICT_DIAGNOSTIC_NAMED_SEQUENCE_NOT_WRITTEN ==
               static_cast<int>(DiagnosticKind::kNamedSequenceNotWritten));
 
-constexpr int kMinimumModelDepth = 1;
-constexpr int kMaximumModelDepth = 128;
-
 // Runs the body and maps what it throws to a status: the one place where exceptions stop.
 template <typename Body>
 int Guarded(Body&& body) noexcept {
@@ -74,10 +71,6 @@ WString FolderWithSeparator(const char* folder) {
     wide.push_back(static_cast<cmdpredict::WChar>(cmdpredict::kPathSeparator));
   }
   return wide;
-}
-
-bool IsValidModelDepth(int depth) {
-  return depth == 0 || (depth >= kMinimumModelDepth && depth <= kMaximumModelDepth);
 }
 
 }  // namespace
@@ -124,13 +117,14 @@ void cmdpredict_destroy(cmdpredict_manager* manager) { delete manager; }
 
 int cmdpredict_initialize(cmdpredict_manager* manager, const char* app_data_folder, int history,
                           int max_history, int predictions, int model_depth) {
-  if (manager == nullptr || history < 0 || max_history < 1 || predictions < 0 ||
-      !IsValidModelDepth(model_depth)) {
+  if (manager == nullptr || history < 0 || max_history < 1 || predictions < 0) {
     return CMDPREDICT_ERROR_INVALID_ARGUMENT;
   }
   return Guarded([&] {
     const WString folder = app_data_folder == nullptr ? WString() : FolderWithSeparator(app_data_folder);
     CPredictionCommandManager& host = manager->manager;
+    // The depth goes first: the manager refuses one out of range without changing anything.
+    if (model_depth != 0 && host.SetModelDepth(model_depth) != S_OK) return CMDPREDICT_ERROR_INVALID_ARGUMENT;
     // The manager lowers the history to the maximum in force before Initialize: set the new one first.
     host.SetMaxNumCommandsUsedForPrediction(max_history);
     const LONG result = host.Initialize(

@@ -310,6 +310,15 @@ static void saved_models_give_a_new_manager_the_same_predictions(void) {
   cmdpredict_destroy(next);
 }
 
+static void initialize_gives_models_the_model_depth(void) {
+  cmdpredict_manager* manager = NewManager(TestPath(""), 1, 2);
+  const int commands[] = {5, 7, 9};
+  Report(manager, "E", commands, 3);
+  CHECK(cmdpredict_save_models(manager) == CMDPREDICT_OK);
+  CHECK(strstr(ReadText(TestPath("ModelPrediction/E.ContextTree")), "\"d\":2,") != NULL);
+  cmdpredict_destroy(manager);
+}
+
 static void a_manager_without_a_folder_saves_no_file(void) {
   cmdpredict_manager* manager = NewManager(NULL, 1, 0);
   cmdpredict_report_command(manager, "E", 5, 0);
@@ -393,6 +402,7 @@ static const struct {
     CASE(saving_the_user_list_without_a_path_writes_the_file_last_loaded),
     CASE(saving_the_user_list_to_a_path_writes_that_file),
     CASE(saved_models_give_a_new_manager_the_same_predictions),
+    CASE(initialize_gives_models_the_model_depth),
     CASE(a_manager_without_a_folder_saves_no_file),
     CASE(a_folder_that_cannot_be_created_keeps_models_in_memory_and_is_reported),
     CASE(a_model_that_cannot_be_written_fails_the_save_and_is_reported),
