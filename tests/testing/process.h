@@ -13,8 +13,11 @@ struct CommandRun {
 
 // Runs the program with the arguments through the system's command interpreter, so that the
 // arguments may redirect the standard error stream ("2>file"). The program's path may use either
-// separator.
-CommandRun RunCommand(const std::string& program, const std::string& arguments);
+// separator. The program runs in `workingFolder` and reads its standard input from the file
+// `inputFile`; empty, either is this process's own.
+CommandRun RunCommand(const std::string& program, const std::string& arguments,
+                      const std::string& workingFolder = std::string(),
+                      const std::string& inputFile = std::string());
 
 // Sets an environment variable of this process for the lifetime of this object, then restores it
 // (or removes it when it had not been set).

@@ -15,9 +15,12 @@ void SetVariable(const std::string& name, const std::string* value) {
 
 }  // namespace
 
-CommandRun RunCommand(const std::string& program, const std::string& arguments) {
+CommandRun RunCommand(const std::string& program, const std::string& arguments,
+                      const std::string& workingFolder, const std::string& inputFile) {
   CommandRun run;
-  FILE* pipe = ::popen(("'" + program + "' " + arguments).c_str(), "r");
+  const std::string command = (workingFolder.empty() ? "" : "cd '" + workingFolder + "' && ") + "'" +
+                              program + "' " + arguments + (inputFile.empty() ? "" : " <'" + inputFile + "'");
+  FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
   char buffer[4096];
   for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, got);
@@ -34,6 +37,8 @@ ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string name, const std
   SetVariable(m_name, &value);
 }
 
-ScopedEnvironmentVariable::~ScopedEnvironmentVariable() { SetVariable(m_name, m_wasSet ? &m_previous : nullptr); }
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
+  SetVariable(m_name, m_wasSet ? &m_previous : nullptr);
+}
 
 }  // namespace cmdpredict
