@@ -48,12 +48,12 @@ TEST_F(PredictTool, RefusesAMissingModelWithStatusOneAndAnUnusableOneWithTwo) {
   const ToolRun missing = RunTool("predict --app-data app --env X 1");
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err,
-            "app/ModelPrediction/X.ContextTree: cannot read the model: No such file or directory\n");
+            AppModelFile("X.ContextTree") + ": cannot read the model: " + NoSuchFileText() + "\n");
   Write("app/ModelPrediction/Y.ContextTree", "not json");
   const ToolRun unusable = RunTool("predict --app-data app --env Y 1");
   EXPECT_EQ(unusable.status, 2);
   EXPECT_EQ(unusable.err,
-            "app/ModelPrediction/Y.ContextTree: not a usable model file (see cmdpredict inspect)\n");
+            AppModelFile("Y.ContextTree") + ": not a usable model file (see cmdpredict inspect)\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("app/ModelPrediction")),
                           std::filesystem::directory_iterator()),
             2);

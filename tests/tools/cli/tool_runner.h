@@ -1,15 +1,17 @@
 // Runs the cmdpredict program itself and collects its standard output, standard error and exit
-// status, so that tool tests compare all three. POSIX-only (a shell runs the program).
+// status, so that tool tests compare all three.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 
+#include "platform/paths.h"
+#include "testing/process.h"
 #include "testing/temp_folder.h"
 
 namespace cmdpredict::cli {
@@ -25,6 +27,15 @@ inline std::string ReadWholeFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The reason the tool gives for a path that does not exist: the C library's text for the error
+// that the system reports for it, which differs between systems.
+inline std::string NoSuchFileText() { return std::generic_category().message(ENOENT); }
+
+// The model folder of the application-data folder "app" and a file in it, as the tool names them:
+// joined with the system's path separator.
+inline std::string AppModelFolder() { return std::string("app") + kPathSeparator + "ModelPrediction"; }
+inline std::string AppModelFile(const std::string& name) { return AppModelFolder() + kPathSeparator + name; }
+
 // A folder for a test's files and runs of the tool with the folder as its working directory.
 class ToolTest : public ::testing::Test {
  protected:
@@ -33,16 +44,15 @@ class ToolTest : public ::testing::Test {
     return folder.File(name);
   }
 
-  // `arguments` are appended to the program's path as shell words; `input` becomes standard input.
-  ToolRun RunTool(const std::string& arguments, const std::string& input = "/dev/null") {
-    const std::string command = "cd " + folder.Path() + " && " + CMDPREDICT_CLI_PATH + " " + arguments +
-                                " <" + input + " 2>" + folder.File("stderr.txt");
+  // `arguments` are appended to the program's path as words of the command interpreter; the file
+  // `inputFile` (empty: an empty file) becomes standard input.
+  ToolRun RunTool(const std::string& arguments, const std::string& inputFile = std::string()) {
+    const std::string input = inputFile.empty() ? Write("empty-input.txt", "") : inputFile;
+    const CommandRun command =
+        RunCommand(CMDPREDICT_CLI_PATH, arguments + " 2>" + folder.File("stderr.txt"), folder.Path(), input);
     ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      run.out.append(buffer, got);
-    run.status = WEXITSTATUS(pclose(pipe));
+    run.status = command.status;
+    run.out = command.out;
     run.err = ReadWholeFile(folder.File("stderr.txt"));
     return run;
   }
