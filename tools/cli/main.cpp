@@ -10,7 +10,7 @@
 #include "command_log.h"
 #include "console.h"
 #include "exit_status.h"
-#include "inspect.h"
+#include "model_overview.h"
 #include "platform/paths.h"
 #include "predict.h"
 #include "replay.h"

@@ -1,4 +1,4 @@
-#include "inspect.h"
+#include "model_overview.h"
 
 #include <algorithm>
 #include <filesystem>
