@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "models/contexttree/context_tree_file.h"
@@ -16,16 +17,25 @@
 namespace {
 
 using PredictionMap = CPredictionModelManager::PredictionMap;
+using Paths = std::vector<std::string>;
 
-TEST(ModelManagerParts, StartAsDocumentedAndTheCompositeRecordGetsItsNameFromTheClockAndTheFolderAsUtf8) {
+TEST(ContextTreeHolder, StartsWithATreeOfDepth100AndMargin1) {
   const CContextTree holder(CMDPREDICT_WIDE("F"), CMDPREDICT_WIDE("E1"));
   EXPECT_EQ(holder.GetTree().GetDepth(), 100U);
   EXPECT_EQ(holder.GetTree().GetHistoryMargin(), 1U);
-  for (const auto& [seconds, id] : {std::pair<std::int64_t, const char*>{10, "spm_10"}, {0x1FFFFFFFF, "spm_-1"}}) {
+}
+
+TEST(CompositeModelRecord, IsNamedAfterTheLow32BitsOfTheSecondItWasMadeIn) {
+  for (const auto& [seconds, id] :
+       {std::pair<std::int64_t, const char*>{10, "spm_10"}, {0x1FFFFFFFF, "spm_-1"}}) {
+    SCOPED_TRACE(id);
     cmdpredict::FixedClockEnv clock(seconds);
     const cmdpredict::ScopedEnv scoped(clock);
-    EXPECT_EQ(CompositeModelRecord().GetId(), id);  // named after the low 32 bits of its second
+    EXPECT_EQ(CompositeModelRecord().GetId(), id);
   }
+}
+
+TEST(CompositeModelRecord, TakesTheModelFolderAsUtf8) {
   CPredictionModelManager manager;
   manager.SetModelFolder(CMDPREDICT_WIDE("/data/Mod\u00e8les/\u6a21\u578b"));
   EXPECT_EQ(manager.GetCompositeModel().GetModelFolder(), "/data/Mod\xc3\xa8les/\xe6\xa8\xa1\xe5\x9e\x8b");
@@ -34,82 +44,107 @@ TEST(ModelManagerParts, StartAsDocumentedAndTheCompositeRecordGetsItsNameFromThe
 class ModelManager : public ::testing::Test {
  protected:
   std::string FileOf(const std::string& name) const { return folder.File(name + ".ContextTree"); }
+  void Record(const cmdpredict::WString& environment, std::initializer_list<LONG> commands) {
+    for (const LONG command : commands) manager.RecordCommand(environment, command);
+  }
 
   cmdpredict::TempFolder folder;
   const cmdpredict::WString wideFolder = cmdpredict::Utf8ToWide(folder.Path());
   cmdpredict::RecordingEnv env;
   cmdpredict::ScopedEnv scoped{env};
   CPredictionModelManager manager;
+  const cmdpredict::WString e1 = CMDPREDICT_WIDE("E1");
 };
 
-TEST_F(ModelManager, WithoutAFolderKeepsModelsInMemoryAndIgnoresEnvironmentsWithoutOne) {
-  manager.RecordCommand(CMDPREDICT_WIDE("E0"), 5);
-  EXPECT_EQ(manager.RemoveLastCommand(CMDPREDICT_WIDE("E0")), 0);
-  EXPECT_TRUE(manager.GetPredictions(CMDPREDICT_WIDE("E0"), {}).empty());
-  EXPECT_FALSE(manager.HasModel(CMDPREDICT_WIDE("E0")));
-  EXPECT_FALSE(manager.LoadModel(CMDPREDICT_WIDE("E1")));
-  for (const LONG command : {-42, 0, 17}) manager.RecordCommand(CMDPREDICT_WIDE("E1"), command);
-  manager.SaveModels();
-  EXPECT_TRUE(env.calls.empty());
-  EXPECT_EQ(manager.GetPredictions(CMDPREDICT_WIDE("E1"), {}),
-            (PredictionMap{{"-42", 1.0 / 3}, {"0", 1.0 / 3}, {"17", 1.0 / 3}}));
-  for (const LONG command : {17, 0, -42, 0}) EXPECT_EQ(manager.RemoveLastCommand(CMDPREDICT_WIDE("E1")), command);
+TEST_F(ModelManager, AnswersNeutrallyForAnEnvironmentWithoutAModel) {
+  manager.RecordCommand(e1, 5);
+  EXPECT_EQ(manager.RemoveLastCommand(e1), 0);
+  EXPECT_TRUE(manager.GetPredictions(e1, {}).empty());
+  EXPECT_FALSE(manager.HasModel(e1));
 }
 
-// The cache holds the whole map last predicted, replaced each time; the selection reads only the cache.
-TEST_F(ModelManager, CachesTheWholeMapPredictedForTheHistoryAndSelectsFromTheCache) {
+TEST_F(ModelManager, WithoutAFolderTouchesNoFile) {
+  EXPECT_FALSE(manager.LoadModel(e1));
+  manager.RecordCommand(e1, 5);
+  manager.SaveModels();
+  EXPECT_TRUE(env.calls.empty());
+}
+
+TEST_F(ModelManager, LearnsEachCommandAsItsDecimalText) {
+  manager.AddEnvironmentModel(e1);
+  Record(e1, {-42, 0, 17});
+  EXPECT_EQ(manager.GetPredictions(e1, {}),
+            (PredictionMap{{"-42", 1.0 / 3}, {"0", 1.0 / 3}, {"17", 1.0 / 3}}));
+}
+
+TEST_F(ModelManager, TakesBackTheCommandsLearntLastFirstAndThenAnswers0) {
+  manager.AddEnvironmentModel(e1);
+  Record(e1, {-42, 0, 17});
+  for (const LONG command : {17, 0, -42, 0}) EXPECT_EQ(manager.RemoveLastCommand(e1), command);
+}
+
+TEST_F(ModelManager, PredictsWhatTheEnvironmentsTreePredictsForTheHistory) {
   Quenmar::Intel::ContextTree reference(100, 1);
   reference.AddSequence({"5", "7", "5", "9", "5", "7"});
-  for (const auto* environment : {CMDPREDICT_WIDE("E1"), CMDPREDICT_WIDE("E2")}) manager.AddEnvironmentModel(environment);
-  for (const LONG command : {5, 7, 5, 9, 5, 7}) manager.RecordCommand(CMDPREDICT_WIDE("E1"), command);
-  EXPECT_EQ(manager.GetPredictions(CMDPREDICT_WIDE("E1"), {9, 5}), reference.Predict(std::vector<std::string>{"9", "5"}));
-  for (const LONG command : {3, 4}) manager.RecordCommand(CMDPREDICT_WIDE("E2"), command);
-  manager.GetPredictions(CMDPREDICT_WIDE("E2"), {});
-  manager.RemoveLastCommand(CMDPREDICT_WIDE("E2"));
-  manager.GetPredictions(CMDPREDICT_WIDE("E2"), {});
-  manager.RecordCommand(CMDPREDICT_WIDE("E2"), 4);  // not predicted again
+  manager.AddEnvironmentModel(e1);
+  Record(e1, {5, 7, 5, 9, 5, 7});
+  EXPECT_EQ(manager.GetPredictions(e1, {9, 5}), reference.Predict(std::vector<std::string>{"9", "5"}));
+}
+
+// The cache holds the whole map last predicted, replaced each time; the
+// selection reads only it.
+TEST_F(ModelManager, SelectsTopPredictionsFromTheMapLastPredicted) {
+  manager.AddEnvironmentModel(e1);
+  Record(e1, {3, 4});
+  manager.GetPredictions(e1, {});
+  manager.RemoveLastCommand(e1);
+  manager.GetPredictions(e1, {});
+  manager.RecordCommand(e1, 4);  // not predicted again
   RankedCommands ranked;
-  manager.GetTopPredictions(CMDPREDICT_WIDE("E2"), 10, ranked, {});
+  manager.GetTopPredictions(e1, 10, ranked, {});
   EXPECT_EQ(ranked, (RankedCommands{{3, 1.0}}));
 }
 
-TEST_F(ModelManager, SavesInNameOrderUnderEscapedNamesPastAFailureAndReadsAFileOnlyOnTheFirstLoad) {
+TEST_F(ModelManager, SavesEveryModelInNameOrderPastAFailure) {
   manager.SetModelFolder(wideFolder);
-  for (const auto* environment : {CMDPREDICT_WIDE("B"), CMDPREDICT_WIDE("A"), CMDPREDICT_WIDE("../x"), CMDPREDICT_WIDE("a/b:c")}) manager.AddEnvironmentModel(environment);
-  manager.RecordCommand(CMDPREDICT_WIDE("B"), 5);
+  for (const auto* environment : {CMDPREDICT_WIDE("C"), CMDPREDICT_WIDE("A"), CMDPREDICT_WIDE("B")})
+    manager.AddEnvironmentModel(environment);
   env.failingWrites.insert(FileOf("A"));
-  manager.SaveModels();
-  EXPECT_EQ(env.PathsOf("ReplaceFile"),
-            (std::vector<std::string>{FileOf("..%2Fx"), FileOf("A"), FileOf("B"), FileOf("a%2Fb%3Ac")}));
-  CPredictionModelManager next;
-  next.SetModelFolder(wideFolder);
-  for (int load = 0; load < 2; ++load) EXPECT_TRUE(next.LoadModel(CMDPREDICT_WIDE("B")));
-  EXPECT_EQ(env.PathsOf("ReadFile"), std::vector<std::string>{FileOf("B")});
-  EXPECT_EQ(next.GetPredictions(CMDPREDICT_WIDE("B"), {}), (PredictionMap{{"5", 1.0}}));
+  EXPECT_FALSE(manager.SaveModels());
+  EXPECT_EQ(env.PathsOf("ReplaceFile"), (Paths{FileOf("A"), FileOf("B"), FileOf("C")}));
 }
 
-TEST_F(ModelManager, SavesAnEnvironmentNamedLikeAWindowsDeviceUnderItsEscapedName) {
+TEST_F(ModelManager, SavesAModelUnderTheEscapedNameOfItsEnvironment) {
   manager.SetModelFolder(wideFolder);
-  manager.AddEnvironmentModel(CMDPREDICT_WIDE("con"));
+  manager.AddEnvironmentModel(CMDPREDICT_WIDE("a/b:c"));
   manager.SaveModels();
-  EXPECT_EQ(env.PathsOf("ReplaceFile"), std::vector<std::string>{FileOf("%63on")});
+  EXPECT_EQ(env.PathsOf("ReplaceFile"), Paths{FileOf("a%2Fb%3Ac")});
 }
 
-TEST_F(ModelManager, SavesAndLoadsAnEnvironmentWhoseNameIsTooLongForAFileName) {
+TEST_F(ModelManager, LoadsTheModelSavedForAnEnvironmentWhoseNameIsShortened) {
   const cmdpredict::WString environment(300, u'L');
   manager.SetModelFolder(wideFolder);
   manager.AddEnvironmentModel(environment);
   manager.RecordCommand(environment, 5);
   manager.SaveModels();
-  EXPECT_EQ(env.PathsOf("ReplaceFile"),
-            std::vector<std::string>{FileOf(std::string(110, 'L') + "%~3E5C73EFCB70D665")});
   CPredictionModelManager next;
   next.SetModelFolder(wideFolder);
   ASSERT_TRUE(next.LoadModel(environment));
   EXPECT_EQ(next.GetPredictions(environment, {}), (PredictionMap{{"5", 1.0}}));
 }
 
-// A model of depth 100 saved by a manager that never set a depth: the file that later managers load.
+TEST_F(ModelManager, ReadsAModelFileOnlyOnTheFirstLoad) {
+  manager.SetModelFolder(wideFolder);
+  manager.AddEnvironmentModel(e1);
+  manager.SaveModels();
+  CPredictionModelManager next;
+  next.SetModelFolder(wideFolder);
+  for (int load = 0; load < 2; ++load) EXPECT_TRUE(next.LoadModel(e1));
+  EXPECT_EQ(env.PathsOf("ReadFile"), Paths{FileOf("E1")});
+}
+
+// A model of depth 100 saved by a manager that never set a depth: the file that
+// later managers load.
 class DeepModelFile : public ModelManager {
  protected:
   DeepModelFile() {
@@ -142,11 +177,17 @@ TEST_F(DeepModelFile, WithoutASetDepthALoadedModelTakesTheFilesDepth) {
   EXPECT_EQ(ReadText(FileOf("E")), LearntText(100));
 }
 
-TEST_F(DeepModelFile, IsTrimmedToTheSetDepthAndSavedLeanAndReloadable) {
+TEST_F(DeepModelFile, IsTrimmedToTheSetDepthAndSavedLean) {
   manager.SetModelDepth(3);
   manager.LoadModel(CMDPREDICT_WIDE("E"));
   manager.SaveModels();
   EXPECT_EQ(ReadText(FileOf("E")), LearntText(3));
+}
+
+TEST_F(DeepModelFile, TrimmedPredictsWhatItPredictsWhenLoadedAgain) {
+  manager.SetModelDepth(3);
+  manager.LoadModel(CMDPREDICT_WIDE("E"));
+  manager.SaveModels();
   CPredictionModelManager next;
   next.SetModelFolder(wideFolder);
   next.LoadModel(CMDPREDICT_WIDE("E"));
@@ -176,12 +217,17 @@ TEST_F(DeepModelFile, WithAnUnusableDepthIsTrimmedToTheSetDepth) {
   EXPECT_EQ(ReadText(FileOf("E")), LearntText(3));
 }
 
-TEST_F(DeepModelFile, LoadedAndLaterModelsFollowADepthChangeAtOnce) {
+TEST_F(DeepModelFile, LoadedModelsFollowADepthChangeAtOnce) {
   manager.LoadModel(CMDPREDICT_WIDE("E"));
+  manager.SetModelDepth(2);
+  manager.SaveModels();
+  EXPECT_EQ(ReadText(FileOf("E")), LearntText(2));
+}
+
+TEST_F(DeepModelFile, ModelsCreatedAfterADepthChangeTakeTheSetDepth) {
   manager.SetModelDepth(2);
   manager.AddEnvironmentModel(CMDPREDICT_WIDE("F"));
   manager.SaveModels();
-  EXPECT_EQ(ReadText(FileOf("E")), LearntText(2));
   EXPECT_EQ(ReadText(FileOf("F")), *Quenmar::Intel::ToFileText(Quenmar::Intel::ContextTree(2, 1)));
 }
 

@@ -7,12 +7,17 @@
 namespace Quenmar::Intel {
 namespace {
 
-TEST(ModelRegistry, CreatesTheBuiltInTypesByTheirExactNames) {
+TEST(ModelRegistry, CreatesAContextTreeOfDepth0) {
   const auto tree = CreateModel("ContextTree");
-  ASSERT_NE(tree, nullptr);
-  EXPECT_EQ(tree->GetTypeName(), "ContextTree");
+  ASSERT_NE(dynamic_cast<ContextTree*>(tree.get()), nullptr);
   EXPECT_EQ(dynamic_cast<ContextTree&>(*tree).GetDepth(), 0U);
+}
+
+TEST(ModelRegistry, CreatesACompositeModel) {
   EXPECT_EQ(CreateModel("CompositeSequenceModel")->GetTypeName(), "CompositeSequenceModel");
+}
+
+TEST(ModelRegistry, CreatesNothingForANameNotRegisteredByItsExactBytes) {
   EXPECT_EQ(CreateModel(""), nullptr);
   EXPECT_EQ(CreateModel("contexttree"), nullptr);
 }

@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/env.h"
 #include "support/json/json_text.h"
@@ -20,32 +22,57 @@ namespace Quenmar::Intel {
 namespace {
 
 namespace fs = std::filesystem;
+using cmdpredict::DiagnosticKind;
+using cmdpredict::KindsAndPaths;
+using cmdpredict::KindsAndPathsOf;
 using cmdpredict::SystemEnv;
 using Names = std::set<std::string>;
 
 const std::string kBackup = "E.ContextTree_1700000000.backup";
 
 std::string ReadFile(const std::string& path) {
-  return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string TextOf(const ContextTree& tree) { return cmdpredict::ToJsonText(ToJson(tree)); }
 
-// A file whose root holds the children, followed by the header members.
-std::string FileText(const std::string& children, const std::string& header) {
-  return R"({"i":0,"f":0.0,"c":[)" + children + "]," + header + "}";
+// A file whose root holds the children, followed by the header members (empty
+// ones left out).
+std::string FileText(const std::string& children, std::initializer_list<std::string> header,
+                     const std::string& rootItem = R"("i":0,)") {
+  std::string text = "{" + rootItem + R"("f":0.0,"c":[)" + children + "]";
+  for (const std::string& member : header) text += member.empty() ? "" : "," + member;
+  return text + "}";
 }
 
-// The text that Save writes for a tree whose root holds the children.
-std::string Saved(const std::string& children, int depth = 2, const std::string& encodings = R"("","a","b")") {
-  return FileText(children, R"("schema":"concise","version":"1.0","release":"221.0.0.0","d":)" +
-                                std::to_string(depth) + R"(,"encodings":[)" + encodings + "]");
+const std::string kWrittenHeader = R"("schema":"concise","version":"1.0","release":"221.0.0.0")";
+
+// The text that Save writes for a tree of the depth and codes whose root holds
+// the children.
+std::string Saved(const std::string& children, int depth = 2, const std::string& codes = R"("","a","b")") {
+  return FileText(children,
+                  {kWrittenHeader, "\"d\":" + std::to_string(depth), R"("encodings":[)" + codes + "]"});
 }
 
-// The tree of depth 2 that learnt a, b, a.
+// The tree of depth 2 that learnt a, b, a: a (2.0) followed by b, and b
+// followed by a.
 const std::string kAbaChildren =
     R"({"i":1,"f":2.0,"c":[{"i":2,"f":1.0,"c":[]}]},{"i":2,"f":1.0,"c":[{"i":1,"f":1.0,"c":[]}]})";
 const std::string kAbaText = Saved(kAbaChildren);
+// Header members of files read.
+const std::string kConcise = R"("schema":"concise")", kV1 = R"("version":"1.0")", kD2 = R"("d":2)";
+const std::string kCodes = R"("e":["","a","b"])";
+// Files of the a, b, a tree with the header members given.
+std::string WithHeader(std::initializer_list<std::string> header) { return FileText(kAbaChildren, header); }
+std::string WithVersion(const std::string& version) { return WithHeader({kConcise, version, kD2, kCodes}); }
+std::string WithDepth(const std::string& depth) { return WithHeader({kV1, depth, kCodes}); }
+// A file of a sound header whose root holds the children.
+std::string WithChildren(const std::string& children) {
+  return FileText(children, {kConcise, kV1, kD2, kCodes});
+}
+
+const std::string kLeaf1 = R"({"i":1,"f":0.0,"c":[]})", kLeaf2 = R"({"i":2,"f":1.0,"c":[]})";
 
 std::unique_ptr<ContextTree> TreeThatLearnt(int depth, int items) {
   auto tree = std::make_unique<ContextTree>(depth, 1);
@@ -53,15 +80,105 @@ std::unique_ptr<ContextTree> TreeThatLearnt(int depth, int items) {
   return tree;
 }
 
-// A temporary folder for the model file E.ContextTree, a clock that stands at 1700000000, and a
-// tree of depth 2 that learnt a, b, a.
+LoadSeverity SeverityOf(const std::string& text) {
+  ContextTree tree(2, 1);
+  const auto document = cmdpredict::CreateJsonDocument();
+  return FromJson(tree, cmdpredict::JsonReference(*document->Parse(text.c_str())));
+}
+
+struct NamedText {
+  const char* name;
+  std::string text;
+};
+
+// Files that hold no JSON text. Strict JSON is the JSON layer's to test; here
+// the damage that befalls a model file.
+std::vector<NamedText> NotJson() {
+  return {{"an empty file", ""},
+          {"a truncated file", kAbaText.substr(0, kAbaText.size() - 1)},
+          {"text after the object", kAbaText + "x"},
+          {"a zero byte inside", kAbaText.substr(0, 30) + '\0' + kAbaText.substr(30)},
+          {"a tree too deep for the JSON layer", TextOf(*TreeThatLearnt(kMaxFileTreeHeight + 1, 600))}};
+}
+
+// A file that holds JSON, how its content is graded, and the text of the tree
+// loaded from it by a tree of depth 2 (which it keeps when the file's depth
+// cannot be used).
+struct GradedFile {
+  const char* name;
+  std::string text;
+  LoadSeverity severity;
+  std::string loaded;
+};
+
+std::vector<GradedFile> GradedFiles() {
+  const std::string noCodes = Saved(kAbaChildren, 2, "");
+  const std::string y = R"({"item":"y","frequency":1.0})";
+  const std::string z = R"({"item":"z","frequency":2.0,"children":[)" + y + "]}";
+  const std::string x = R"({"item":"x","frequency":3.0,"children":[]})";
+  const std::string fullKeys = R"({"item":"","frequency":0.0,"children":[)" + z + "," + x +
+                               R"(],"schema":"verbose","version":"1.0","depth":3,"encodings":["","x"]})";
+  const std::string zeroChild = R"({"i":1,"f":0.0,"c":[)", three = R"({"i":1,"f":3.0,"c":[]})";
+  return {
+      {"depth 1", WithDepth(R"("d":1)"), kLoadedFully, Saved(kAbaChildren, 1)},
+      {"depth 128", WithDepth(R"("d":128)"), kLoadedFully, Saved(kAbaChildren, 128)},
+      {"no depth", WithDepth(""), kRepaired, kAbaText},
+      {"depth 0", WithDepth(R"("d":0)"), kRepaired, kAbaText},
+      {"depth 129", WithDepth(R"("d":129)"), kRepaired, kAbaText},
+      {"depth as text", WithDepth(R"("d":"3")"), kRepaired, kAbaText},
+      {"short header keys", WithHeader({R"("s":"concise","v":"1.0")", kD2, kCodes}), kLoadedFully, kAbaText},
+      {"no codes without a schema", WithHeader({kV1, kD2}), kLoadedFully, noCodes},
+      {"no codes in the concise schema", WithHeader({kConcise, kV1, kD2}), kUnusable, noCodes},
+      {"codes that are no array", WithHeader({kConcise, kV1, kD2, R"("e":{})"}), kUnusable, noCodes},
+      {"another schema's codes that are no array", WithHeader({kV1, kD2, R"("e":"a")"}), kRepaired, noCodes},
+      {"a code that is no text", WithHeader({kConcise, kV1, kD2, R"("e":["","a",5,"b"])"}), kUnusable,
+       Saved(kAbaChildren, 2, R"("","a")")},
+      {"a repeated text", WithHeader({kConcise, kV1, kD2, R"("e":["","a","a","b"])"}), kLoadedFully,
+       Saved(kAbaChildren, 2, R"("","a","","b")")},  // its second code has no text
+      // Texts of "encodings" keep their codes; other texts take the next codes
+      // in the order read.
+      {"full keys and item texts", fullKeys, kLoadedFully,
+       Saved(three + R"(,{"i":2,"f":2.0,"c":[{"i":3,"f":1.0,"c":[]}]})", 3, R"("","x","z","y")")},
+      {"a root without item", FileText(kLeaf2, {kV1, kD2, kCodes}, ""), kUnusable,
+       FileText("", {kWrittenHeader, R"("d":2,"encodings":["","a","b"])"}, R"("i":-1,)")},
+      {"JSON that is no object", "[1,2]", kUnusable, Saved("", 2, "")},
+      {"a child without frequency", WithChildren(R"({"i":1})"), kLoadedFully, Saved(kLeaf1)},
+      {"a frequency with an exponent", WithChildren(R"({"i":1,"f":3E0})"), kLoadedFully, Saved(three)},
+      {"the short key first", WithChildren(R"({"i":1,"frequency":9.0,"f":3.0})"), kLoadedFully, Saved(three)},
+      {"a frequency of -0.0", WithChildren(R"({"i":1,"f":-0.0})"), kLoadedFully,
+       Saved(R"({"i":1,"f":-0.0,"c":[]})")},
+      {"a negative code", WithChildren(R"({"i":-7})"), kLoadedFully, Saved(R"({"i":-7,"f":0.0,"c":[]})")},
+      {"a later child of one code", WithChildren(R"({"i":2,"c":[{"i":2}]},)" + kLeaf2), kLoadedFully,
+       Saved(kLeaf2)},
+      {"an integer frequency", WithChildren(R"({"i":1,"f":2})"), kRepaired, Saved(kLeaf1)},
+      {"a negative frequency", WithChildren(R"({"i":1,"f":-2.5})"), kRepaired, Saved(kLeaf1)},
+      {"children that are no array", WithChildren(R"({"i":1,"f":0.0,"c":{"i":2}})"), kRepaired,
+       Saved(kLeaf1)},
+      {"a null child", WithChildren("null," + kLeaf2), kRepaired, Saved(kLeaf2)},
+      {"a child that is a number", WithChildren("5," + kLeaf2), kRepaired, Saved(kLeaf2)},
+      {"a child without item", WithChildren(R"({"f":1.0},)" + kLeaf2), kRepaired, Saved(kLeaf2)},
+      {"an item beyond int", WithChildren(R"({"i":3000000000},)" + kLeaf2), kRepaired, Saved(kLeaf2)},
+      {"a damaged grandchild", WithChildren(zeroChild + R"({"f":1.0},)" + kLeaf2 + "]}"), kRepaired,
+       Saved(zeroChild + kLeaf2 + "]}")},
+  };
+}
+
+// A temporary folder for the model file E.ContextTree, a clock that stands at
+// 1700000000, and a tree of depth 2 and margin 3 that learnt a, b, a.
 class ModelFileTest : public ::testing::Test {
  protected:
-  ModelFileTest() { tree.AddSequence({"a", "b", "a"}); }
-  bool LoadText(const std::string& text) { return SystemEnv().ReplaceFile(file, text) && tree.Load(path); }
+  ModelFileTest() { Reset(); }
+  // Back to the start: no file, a tree that learnt a, b, a.
+  void Reset() {
+    for (const std::string& name : Files()) fs::remove(folder.File(name));
+    tree = std::make_unique<ContextTree>(2, 3);
+    tree->AddSequence({"a", "b", "a"});
+  }
+  bool LoadText(const std::string& text) { return SystemEnv().ReplaceFile(file, text) && tree->Load(path); }
   Names Files() const {
     Names names;
-    for (const auto& entry : fs::directory_iterator(folder.Path())) names.insert(entry.path().filename().u8string());
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+      names.insert(entry.path().filename().u8string());
     return names;
   }
 
@@ -69,171 +186,227 @@ class ModelFileTest : public ::testing::Test {
   const std::string path = folder.File("E"), file = folder.File("E.ContextTree");
   cmdpredict::FixedClockEnv clock{1700000000};
   cmdpredict::ScopedEnv scopedClock{clock};
-  ContextTree tree{2, 3};
+  std::unique_ptr<ContextTree> tree;
 };
 
 TEST_F(ModelFileTest, SaveReplacesTheFileWithTheDocumentedText) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(file, "previous contents, longer than the new text; " + kAbaText));
-  ASSERT_TRUE(tree.Save(path));
+  ASSERT_TRUE(tree->Save(path));
   EXPECT_EQ(ReadFile(file),
             R"({"i":0,"f":0.0,"c":[{"i":1,"f":2.0,"c":[{"i":2,"f":1.0,"c":[]}]},{"i":2,"f":1.0,"c":[{"i":1,)"
             R"("f":1.0,"c":[]}]}],"schema":"concise","version":"1.0","release":"221.0.0.0","d":2,)"
             R"("encodings":["","a","b"]})");
-  ASSERT_TRUE(tree.Save(file));  // the extension is always appended
-  EXPECT_EQ(Files(), (Names{"E.ContextTree", "E.ContextTree.ContextTree"}));
-  tree.SetDepth(0x180000000ULL);  // written as the signed number of its low 32 bits
-  EXPECT_NE(ToFileText(tree)->find(R"("d":-2147483648,)"), std::string::npos);
 }
 
-TEST_F(ModelFileTest, SavingALoadedTreeWritesTheSameBytes) {
+TEST_F(ModelFileTest, SaveAppendsTheExtensionAlsoToAPathThatEndsInIt) {
+  ASSERT_TRUE(tree->Save(file));
+  EXPECT_EQ(Files(), Names{"E.ContextTree.ContextTree"});
+}
+
+TEST_F(ModelFileTest, SaveWritesTheDepthAsTheSignedNumberOfItsLow32Bits) {
+  tree->SetDepth(0x180000000ULL);
+  EXPECT_NE(ToFileText(*tree)->find(R"("d":-2147483648,)"), std::string::npos);
+}
+
+TEST_F(ModelFileTest, SaveIntoAMissingFolderFails) { EXPECT_FALSE(tree->Save(folder.File("missing/E"))); }
+
+TEST_F(ModelFileTest, SaveOverAFolderFails) {
+  fs::create_directory(file);
+  EXPECT_FALSE(tree->Save(path));
+}
+
+TEST_F(ModelFileTest, SaveOfATreeTooDeepForLoadFailsAndLeavesThePreviousFile) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "previous"));
+  EXPECT_FALSE(TreeThatLearnt(kMaxFileTreeHeight + 1, kMaxFileTreeHeight + 1)->Save(path));
+  EXPECT_EQ(ReadFile(file), "previous");
+}
+
+TEST_F(ModelFileTest, SaveThatCannotWriteFailsAndLeavesThePreviousFile) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "previous"));
+  cmdpredict::RecordingEnv failing;
+  failing.failingWrites.insert(file);
+  const cmdpredict::ScopedEnv scoped(failing);
+  EXPECT_FALSE(tree->Save(path));
+  EXPECT_EQ(ReadFile(file), "previous");
+}
+
+// Files of earlier releases, and the highest tree that a file can hold with the
+// deepest depth that Load takes.
+TEST_F(ModelFileTest, SavingALoadedTreeWritesTheBytesOfItsFile) {
   const auto learnt = TreeThatLearnt(6, 2000);
   learnt->RemoveLastItem();
-  ASSERT_TRUE(learnt->Save(folder.File("learnt")));
-  // Written straight from the tree as the JSON layer writes it, also with more distinct frequencies
-  // than the writer remembers, and -0.0 after the root's 0.0 (such fractions do not read back exactly).
+  const auto deepest = TreeThatLearnt(kMaxFileTreeHeight, kMaxFileTreeHeight);
+  deepest->SetDepth(kMaxFileDepth);
+  const std::string data = CMDPREDICT_TEST_DATA_DIR "/models/";
+  const NamedText files[] = {{"learnt at depth 6", *ToFileText(*learnt)},
+                             {"the highest tree", *ToFileText(*deepest)},
+                             {"aba_depth2", ReadFile(data + "aba_depth2.ContextTree")},
+                             {"escaped_texts_depth3", ReadFile(data + "escaped_texts_depth3.ContextTree")},
+                             {"commands_depth5", ReadFile(data + "commands_depth5.ContextTree")}};
+  for (const auto& [name, text] : files) {
+    SCOPED_TRACE(name);
+    Reset();
+    ASSERT_TRUE(LoadText(text));
+    ASSERT_TRUE(tree->Save(path));
+    EXPECT_EQ(ReadFile(file), text);
+  }
+}
+
+TEST_F(ModelFileTest, LoadLeavesAnEmptyHistory) {
+  ASSERT_TRUE(LoadText(kAbaText));
+  EXPECT_TRUE(tree->GetHistory().empty());
+}
+
+TEST_F(ModelFileTest, LoadKeepsTheTreesHistoryMargin) {
+  ASSERT_TRUE(LoadText(kAbaText));
+  EXPECT_EQ(tree->GetHistoryMargin(), 3U);
+}
+
+TEST_F(ModelFileTest, LoadTakesAPathThatEndsInTheExtension) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(file, Saved("")));
+  EXPECT_TRUE(tree->Load(file));
+  EXPECT_EQ(TextOf(*tree), Saved(""));
+}
+
+TEST_F(ModelFileTest, LoadMatchesTheExtensionByExactBytes) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(folder.File("F.contexttree"), kAbaText));
+  EXPECT_FALSE(tree->Load(folder.File("F.contexttree")));
+}
+
+TEST_F(ModelFileTest, LoadOfAFolderFails) {
+  fs::create_directory(file);
+  EXPECT_FALSE(tree->Load(path));
+}
+
+TEST_F(ModelFileTest, LoadReadsNothingAfterAZeroByte) {
+  EXPECT_TRUE(LoadText(kAbaText + '\0' + "garbage"));
+  EXPECT_EQ(Files(), Names{"E.ContextTree"});
+}
+
+// A tree written straight from the tree as the JSON layer writes it, also with
+// more distinct frequencies than the writer remembers, and -0.0 after the
+// root's 0.0.
+TEST(ModelFileText, IsTheTextOfTheJsonLayer) {
+  const auto learnt = TreeThatLearnt(6, 200);
   for (int code = 99; code <= 5100; ++code) learnt->GetRoot().GetOrAddChild(code)->frequency = code / 7.0;
   learnt->GetRoot().GetChild(99)->frequency = -0.0;
   EXPECT_EQ(*ToFileText(*learnt), TextOf(*learnt));
-  const auto deepest = TreeThatLearnt(kMaxFileTreeHeight, kMaxFileTreeHeight);
-  deepest->SetDepth(kMaxFileDepth);
-  ASSERT_TRUE(deepest->Save(folder.File("deepest")));
-  // The highest tree that a file can hold (with the deepest depth that Load takes), and files of
-  // earlier releases; each loads in full.
-  const std::string data = CMDPREDICT_TEST_DATA_DIR "/models/";
-  for (const std::string& saved : {folder.File("learnt"), folder.File("deepest"), data + "aba_depth2",
-                                   data + "escaped_texts_depth3", data + "commands_depth5"}) {
-    SCOPED_TRACE(saved);
-    const std::string text = ReadFile(saved + ".ContextTree");
-    ASSERT_TRUE(LoadText(text));
-    EXPECT_TRUE(tree.GetHistory().empty());
-    EXPECT_EQ(tree.GetHistoryMargin(), 3U);
-    ASSERT_TRUE(tree.Save(path));
-    EXPECT_EQ(ReadFile(file), text);
-    EXPECT_EQ(Files(), (Names{"E.ContextTree", "deepest.ContextTree", "learnt.ContextTree"}));
+}
+
+TEST_F(ModelFileTest, LoadOfTextThatIsNotJsonFailsAndLeavesTheTree) {
+  for (const auto& [name, text] : NotJson()) {
+    SCOPED_TRACE(name);
+    Reset();
+    EXPECT_FALSE(LoadText(text));
+    EXPECT_EQ(TextOf(*tree), kAbaText);
+    EXPECT_EQ(tree->GetHistory().size(), 3U);
   }
 }
 
-// Strict JSON is the JSON layer's to test; here the damage that befalls a model file, and files and
-// folders that cannot be read or written.
-TEST_F(ModelFileTest, FailedLoadsAndSavesLeaveTheTreeAndTheFilesAsTheyWere) {
-  const auto tooDeep = TreeThatLearnt(kMaxFileTreeHeight + 1, kMaxFileTreeHeight + 1);
-  for (const std::string& text : {std::string(), kAbaText.substr(0, kAbaText.size() - 1), kAbaText + "x",
-                                  kAbaText.substr(0, 30) + '\0' + kAbaText.substr(30), TextOf(*tooDeep)}) {
-    SCOPED_TRACE(text.substr(0, 40));
-    EXPECT_FALSE(LoadText(text));  // and backed up without version
-    EXPECT_TRUE(TextOf(tree) == kAbaText && tree.GetHistory().size() == 3);  // history included
+TEST_F(ModelFileTest, LoadOfTextThatIsNotJsonBacksItUpWithoutVersion) {
+  for (const auto& [name, text] : NotJson()) {
+    SCOPED_TRACE(name);
+    Reset();
+    LoadText(text);
     EXPECT_EQ(Files(), (Names{"E.ContextTree", kBackup}));
-    EXPECT_EQ(ReadFile(folder.File(kBackup)), text);  // a backup of the same second overwrites the one before
+    EXPECT_EQ(ReadFile(folder.File(kBackup)), text);
   }
-  ASSERT_TRUE(SystemEnv().ReplaceFile(folder.File("F.contexttree"), kAbaText));
-  EXPECT_FALSE(tree.Load(folder.File("F.contexttree")));  // the extension is matched by exact bytes
-  fs::create_directory(folder.File("G.ContextTree"));
-  EXPECT_FALSE(tree.Load(folder.File("G")));
-  EXPECT_FALSE(tree.Save(folder.File("G")));
-  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "previous"));
-  EXPECT_FALSE(tooDeep->Save(path));  // Load could not read it back
-  EXPECT_FALSE(tree.Save(folder.File("missing/E")));
-  cmdpredict::RecordingEnv failing;
-  failing.failingWrites.insert(file);
-  cmdpredict::ScopedEnv scoped(failing);
-  EXPECT_FALSE(tree.Save(path));
-  EXPECT_EQ(ReadFile(file), "previous");
-  cmdpredict::FixedClockEnv late(0x180000001LL);  // backups name the signed number of the time's low 32 bits
-  cmdpredict::ScopedEnv scopedLate(late);
-  EXPECT_FALSE(LoadText("{"));
-  EXPECT_EQ(Files(), (Names{"E.ContextTree", kBackup, "E.ContextTree_-2147483647.backup", "F.contexttree",
-                            "G.ContextTree"}));
-  EXPECT_TRUE(LoadText(kAbaText + '\0' + "garbage"));  // text after a zero byte is not read
-  EXPECT_EQ(TextOf(tree), kAbaText);
 }
 
-// Files that hold JSON load as far as they can be used; damage, and a version below 1.0 or not of
-// the form major.minor, make one backup.
-TEST_F(ModelFileTest, LoadsWhatCanBeUsedAndBacksUpDamageAndWantingVersions) {
-  const auto withHeader = [](const std::string& header) { return FileText(kAbaChildren, header); };
-  const std::string leaf1 = R"({"i":1,"f":0.0,"c":[]})", leaf2 = R"({"i":2,"f":1.0,"c":[]})";
-  const std::string noCodes = Saved(kAbaChildren, 2, "");
-  // clang-format off
-  // A file's text, the grade of its content, the loaded tree's text, and the backup made ("" for none).
-  struct LoadCase { std::string text; LoadSeverity severity; std::string loaded, backup; };
-  // A file that is sound but for its version member, and the version that its backup names ("" for none).
-  const auto V = [&](const std::string& member, const std::string& named) {
-    return LoadCase{withHeader(R"("schema":"concise",)" + member + R"("d":2,"e":["","a","b"])"), kLoadedFully,
-                    kAbaText, named.empty() ? "" : "E.ContextTree_" + named + "_1700000000.backup"};
-  };
-  const LoadCase cases[] = {
-      V(R"("version":"2.5",)", ""), V(R"("version":"1.0.",)", ""), V(R"("version":"1.0.0",)", "0.0"),
-      V(R"("version":"x.y",)", "0.0"), V(R"("version":"1.99999999999",)", "0.0"), V("", "0.0"),
-      V(R"("version":7,)", "0.0"), V(R"("version":"0.9",)", "0.9"), V(R"("version":" +1x.-1y",)", "1.-1"),
-      // The tree keeps its depth of 2 when the file's cannot be used.
-      {"[1,2]", kUnusable, Saved("", 2, ""), "E.ContextTree_0.0_1700000000.backup"},
-      {withHeader(R"("version":"1.0","d":-5,"encodings":["","a","b"])"), kRepaired, kAbaText, kBackup},
-      {withHeader(R"("version":"1.0","d":3.0,"encodings":["","a","b"])"), kRepaired, kAbaText, kBackup},
-      {withHeader(R"("version":"1.0","d":null,"encodings":["","a","b"])"), kRepaired, kAbaText, kBackup},
-      {withHeader(R"("version":"1.0")"), kRepaired, Saved(kAbaChildren, 2, ""), kBackup},
-      {withHeader(R"("schema":"concise","version":"1.0","d":2)"), kUnusable, noCodes, kBackup},
-      {withHeader(R"("schema":"concise","version":"1.0","d":2,"encodings":{})"), kUnusable, noCodes, kBackup},
-      {withHeader(R"("schema":"verbose","version":"1.0","d":2,"encodings":"a")"), kRepaired, noCodes, kBackup},
-      {withHeader(R"("schema":"concise","version":"1.0","d":2,"encodings":["","a",5,"b"])"), kUnusable,
-       Saved(kAbaChildren, 2, R"("","a")"), kBackup},
-      {R"({"f":0.0,"c":[)" + leaf2 + R"(],"version":"1.0","d":2,"e":["","a","b"]})", kUnusable,
-       R"({"i":-1,"f":0.0,"c":[],"schema":"concise","version":"1.0","release":"221.0.0.0","d":2,"encodings":["","a","b"]})", kBackup},
-      // Full keys and item texts: a text of "encodings" keeps its code, the others take the next
-      // codes in the order read.
-      {R"({"item":"","frequency":0.0,"children":[{"item":"z","frequency":2.0,"children":[{"item":"y","frequency":1.0}]},)"
-       R"({"item":"x","frequency":3.0,"children":[]}],"schema":"verbose","version":"1.0","depth":3,"encodings":["","x"]})",
-       kLoadedFully, Saved(R"({"i":1,"f":3.0,"c":[]},{"i":2,"f":2.0,"c":[{"i":3,"f":1.0,"c":[]}]})", 3, R"("","x","z","y")"), ""},
-      // Loaded in full: short header keys, a repeated text (which leaves its code without text), and
-      // children without "f", with a short key before the full one, with an exponent, -0.0 or a
-      // negative code; a later child replaces an earlier one of the same code.
-      {FileText(R"({"i":-7},{"i":1,"frequency":9.0,"f":3E0},{"i":2,"f":2.0,"c":[{"i":2,"f":1.0}]},{"i":2,"f":-0.0})",
-                R"("s":"concise","v":"1.0","d":2,"e":["","a","a","b"])"), kLoadedFully,
-       Saved(R"({"i":-7,"f":0.0,"c":[]},{"i":1,"f":3.0,"c":[]},{"i":2,"f":-0.0,"c":[]})", 2, R"("","a","","b")"), ""},
-      {Saved(R"({"i":1,"f":2,"c":[]},{"i":2,"f":1.0,"c":[]})"), kRepaired, Saved(leaf1 + "," + leaf2), kBackup},
-      {Saved(R"({"i":1,"f":-2.5,"c":[]})"), kRepaired, Saved(leaf1), kBackup},
-      {Saved(R"(null,5,{"f":1.0},{"i":3000000000,"f":1.0},{"i":2.0},{"i":true},[],{"i":2,"f":1.0})"), kRepaired, Saved(leaf2), kBackup},
-      {Saved(R"({"i":1,"f":0.0,"c":{"i":2}},{"i":2,"f":1.0})"), kRepaired, Saved(leaf1 + "," + leaf2), kBackup},
-      {Saved(R"({"i":1,"f":0.0,"c":[{"i":2,"f":1.0,"c":[{"f":1.0},)" + leaf1 + "]}]}"), kRepaired,
-       Saved(R"({"i":1,"f":0.0,"c":[{"i":2,"f":1.0,"c":[)" + leaf1 + "]}]}"), kBackup}};
-  // clang-format on
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    for (const std::string& name : Files()) fs::remove(folder.File(name));
-    ContextTree graded;
-    const auto document = cmdpredict::CreateJsonDocument();
-    EXPECT_EQ(FromJson(graded, cmdpredict::JsonReference(*document->Parse(c.text.c_str()))), c.severity);
-    EXPECT_TRUE(LoadText(c.text));
-    EXPECT_EQ(TextOf(tree), c.loaded);
-    EXPECT_EQ(Files(), c.backup.empty() ? Names{"E.ContextTree"} : (Names{"E.ContextTree", c.backup}));
-  }
-  // New texts take codes above the highest, past a code left without text. When the empty text's
-  // code lies above such a gap, saving repeats the first text there, so that a reader gives the
-  // empty text its code again.
-  EXPECT_TRUE(LoadText(Saved("", 2, R"("a","a","b")")));
-  EXPECT_EQ(tree.GetOrAddCode(""), 3);
-  EXPECT_EQ(TextOf(tree), Saved("", 2, R"("a","a","b","")"));
+TEST_F(ModelFileTest, ABackupReplacesOneMadeInTheSameSecond) {
+  LoadText("{");
+  LoadText("[");
+  EXPECT_EQ(Files(), (Names{"E.ContextTree", kBackup}));
+  EXPECT_EQ(ReadFile(folder.File(kBackup)), "[");
 }
 
-using cmdpredict::KindsAndPaths;
-using cmdpredict::KindsAndPathsOf;
+TEST_F(ModelFileTest, ABackupNamesTheTimeAsTheSignedNumberOfItsLow32Bits) {
+  cmdpredict::FixedClockEnv late(0x180000001LL);
+  const cmdpredict::ScopedEnv scopedLate(late);
+  LoadText("{");
+  EXPECT_EQ(Files(), (Names{"E.ContextTree", "E.ContextTree_-2147483647.backup"}));
+}
+
+TEST_F(ModelFileTest, GradesWhatAFileHoldsAsDocumented) {
+  for (const auto& row : GradedFiles()) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(SeverityOf(row.text), row.severity);
+  }
+}
+
+TEST_F(ModelFileTest, LoadsWhatCanBeUsedOfAFile) {
+  for (const auto& row : GradedFiles()) {
+    SCOPED_TRACE(row.name);
+    Reset();
+    EXPECT_TRUE(LoadText(row.text));
+    EXPECT_EQ(TextOf(*tree), row.loaded);
+  }
+}
+
+TEST_F(ModelFileTest, LoadBacksUpAFileOnlyWhenItCouldNotBeUsedInFull) {
+  for (const auto& row : GradedFiles()) {
+    SCOPED_TRACE(row.name);
+    Reset();
+    LoadText(row.text);
+    EXPECT_EQ(Files().size(), row.severity == kLoadedFully ? 1U : 2U);
+  }
+}
+
+// A version below 1.0 or not of the form major.minor is wanting; its backup
+// names the version read.
+TEST_F(ModelFileTest, LoadBacksUpAFileOfAWantingVersionUnderTheVersionRead) {
+  const struct {
+    const char* name;
+    std::string version, backup;  // the version member, and what the backup's
+                                  // name gives ("" for none)
+  } rows[] = {{"2.5 is accepted", R"("version":"2.5")", ""},
+              {"a trailing dot adds no part", R"("version":"1.0.")", ""},
+              {"three parts", R"("version":"1.0.0")", "0.0"},
+              {"parts that are no numbers", R"("version":"x.y")", "0.0"},
+              {"a part beyond int", R"("version":"1.99999999999")", "0.0"},
+              {"a number", R"("version":7)", "0.0"},
+              {"no version", "", "0.0"},
+              {"below 1.0", R"("version":"0.9")", "0.9"},
+              {"parts read as stoi reads them", R"("version":" +1x.-1y")", "1.-1"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Reset();
+    EXPECT_TRUE(LoadText(WithVersion(row.version)));
+    const std::string backup = "E.ContextTree_" + row.backup + "_1700000000.backup";
+    EXPECT_EQ(Files(), row.backup.empty() ? Names{"E.ContextTree"} : (Names{"E.ContextTree", backup}));
+  }
+}
+
+// Codes with gaps come only from damaged files.
+TEST_F(ModelFileTest, ALoadedTreeGivesANewTextTheCodeAboveTheHighest) {
+  ASSERT_TRUE(LoadText(Saved("", 2, R"("a","a","b")")));
+  EXPECT_EQ(tree->GetOrAddCode(""), 3);
+}
+
+// So that a reader gives the empty text its code again.
+TEST_F(ModelFileTest, SaveRepeatsTheFirstTextAtACodeWithoutTextBelowTheEmptyTexts) {
+  ASSERT_TRUE(LoadText(Saved("", 2, R"("a","a","b")")));
+  tree->GetOrAddCode("");
+  EXPECT_EQ(TextOf(*tree), Saved("", 2, R"("a","a","b","")"));
+}
 
 TEST_F(ModelFileTest, LoadReportsARepairedFileAndItsBackup) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(file, Saved(R"({"i":1,"f":-2.5,"c":[]})")));
   cmdpredict::Diagnostics diagnostics;
-  EXPECT_TRUE(tree.Load(path, diagnostics));
+  EXPECT_TRUE(tree->Load(path, diagnostics));
   EXPECT_EQ(KindsAndPathsOf(diagnostics),
-            (KindsAndPaths{{cmdpredict::DiagnosticKind::kModelFileRepaired, file},
-                           {cmdpredict::DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
+            (KindsAndPaths{{DiagnosticKind::kModelFileRepaired, file},
+                           {DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
   EXPECT_EQ(diagnostics[0].reason, "damaged parts were left out");
 }
 
 TEST_F(ModelFileTest, LoadReportsAFileThatIsNotJsonAsReplacedAndItsBackup) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(file, "not JSON"));
   cmdpredict::Diagnostics diagnostics;
-  EXPECT_FALSE(tree.Load(path, diagnostics));
+  EXPECT_FALSE(tree->Load(path, diagnostics));
   EXPECT_EQ(KindsAndPathsOf(diagnostics),
-            (KindsAndPaths{{cmdpredict::DiagnosticKind::kModelFileReplaced, file},
-                           {cmdpredict::DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
+            (KindsAndPaths{{DiagnosticKind::kModelFileReplaced, file},
+                           {DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
 }
 
 TEST_F(ModelFileTest, LoadReportsABackupThatCouldNotBeWritten) {
@@ -241,30 +414,19 @@ TEST_F(ModelFileTest, LoadReportsABackupThatCouldNotBeWritten) {
   cmdpredict::RecordingEnv full;
   full.now = 1700000000;
   full.failingWrites.insert(folder.File("E.ContextTree_0.0_1700000000.backup"));
-  cmdpredict::ScopedEnv scoped(full);
+  const cmdpredict::ScopedEnv scoped(full);
   cmdpredict::Diagnostics diagnostics;
-  EXPECT_TRUE(tree.Load(path, diagnostics));
+  EXPECT_TRUE(tree->Load(path, diagnostics));
   ASSERT_EQ(diagnostics.size(), 2U);
-  EXPECT_EQ(diagnostics[0].kind, cmdpredict::DiagnosticKind::kModelFileReplaced);  // nothing learnt survived
+  EXPECT_EQ(diagnostics[0].kind,
+            DiagnosticKind::kModelFileReplaced);  // nothing learnt survived
   EXPECT_EQ(diagnostics[0].reason, "version 0.0 is not accepted");
-  EXPECT_EQ(diagnostics[1].kind, cmdpredict::DiagnosticKind::kBackupNotWritten);
+  EXPECT_EQ(diagnostics[1].kind, DiagnosticKind::kBackupNotWritten);
   EXPECT_EQ(diagnostics[1].reason, "No space left on device");
 }
 
-TEST_F(ModelFileTest, SaveReportsAFileThatCouldNotBeWrittenWithTheSystemsReason) {
-  cmdpredict::RecordingEnv full;
-  full.failingWrites.insert(file);
-  cmdpredict::ScopedEnv scoped(full);
-  cmdpredict::Diagnostics diagnostics;
-  EXPECT_FALSE(tree.Save(path, diagnostics));
-  EXPECT_EQ(KindsAndPathsOf(diagnostics),
-            (KindsAndPaths{{cmdpredict::DiagnosticKind::kModelNotSaved, file}}));
-  EXPECT_EQ(diagnostics[0].reason, "No space left on device");
-}
-
 #if !defined(_WIN32)
-// A link planted at the backup's name is replaced by the backup; the file it points to, outside
-// the model folder, stays as it was.
+// The file that the link points to, outside the model folder, stays as it was.
 TEST_F(ModelFileTest, BackupReplacesALinkAtItsNameInsteadOfWritingThroughIt) {
   const cmdpredict::TempFolder elsewhere;
   const std::string target = elsewhere.File("precious");
@@ -277,80 +439,9 @@ TEST_F(ModelFileTest, BackupReplacesALinkAtItsNameInsteadOfWritingThroughIt) {
 }
 #endif
 
-TEST_F(ModelFileTest, LoadKeepsTheTreesDepthWhenTheFileHoldsNoUsableDepth) {
-  const struct {
-    const char* what;
-    std::string text;
-  } files[] = {
-      {"no depth", FileText(kAbaChildren, R"("version":"1.0","encodings":["","a","b"])")},
-      {"depth 0", Saved(kAbaChildren, 0)},
-      {"negative depth", Saved(kAbaChildren, -5)},
-      {"depth above 128", Saved(kAbaChildren, kMaxFileDepth + 1)},
-      {"depth of a billion", Saved(kAbaChildren, 1000000000)},
-      {"depth beyond 32 bits", FileText(kAbaChildren, R"("version":"1.0","d":5000000000,"e":["","a","b"])")},
-      {"depth with a fraction", FileText(kAbaChildren, R"("version":"1.0","d":3.0,"e":["","a","b"])")},
-      {"depth as text", FileText(kAbaChildren, R"("version":"1.0","d":"3","e":["","a","b"])")},
-      {"JSON value that is no object", "[1,2]"},
-  };
-  for (const auto& file : files) {
-    SCOPED_TRACE(file.what);
-    ContextTree loaded(7, 1);
-    ASSERT_TRUE(SystemEnv().ReplaceFile(this->file, file.text));
-    ASSERT_TRUE(loaded.Load(path));
-    EXPECT_EQ(loaded.GetDepth(), 7U);
-  }
-}
-
-TEST_F(ModelFileTest, LoadGradesAnUnusableDepthAsRepairedAndBacksTheFileUp) {
-  ContextTree graded(7, 1);
-  const auto document = cmdpredict::CreateJsonDocument();
-  const std::string text = Saved(kAbaChildren, 1000000000);
-  EXPECT_EQ(FromJson(graded, cmdpredict::JsonReference(*document->Parse(text.c_str()))), kRepaired);
-  ASSERT_TRUE(LoadText(text));
-  EXPECT_EQ(Files(), (Names{"E.ContextTree", kBackup}));
-  EXPECT_EQ(ReadFile(folder.File(kBackup)), text);
-}
-
-TEST_F(ModelFileTest, LoadTakesEveryDepthFromOneTo128) {
-  for (const int depth : {1, 2, kMaxFileDepth}) {
-    SCOPED_TRACE(depth);
-    ContextTree loaded(7, 1);
-    ASSERT_TRUE(SystemEnv().ReplaceFile(file, Saved(kAbaChildren, depth)));
-    ASSERT_TRUE(loaded.Load(path));
-    EXPECT_EQ(loaded.GetDepth(), static_cast<std::uint64_t>(depth));
-    EXPECT_EQ(Files(), Names{"E.ContextTree"});
-  }
-}
-
-}  // namespace
-}  // namespace Quenmar::Intel
-
-namespace Quenmar::Intel {
-namespace {
-
-TEST_F(ModelFileTest, LoadingFromTextFillsTheTreeAsLoadDoesAndTellsWhetherLoadBacksUp) {
-  const struct {
-    std::string text;
-    bool isJson;
-    bool backUp;
-  } cases[] = {
-      {kAbaText, true, false},
-      {Saved(R"({"i":1,"f":-2.5,"c":[]})"), true, true},
-      {FileText(kAbaChildren, R"("schema":"concise","version":"0.9","d":2,"e":["","a","b"])"), true, true},
-      {"not JSON", false, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    for (const std::string& name : Files()) fs::remove(folder.File(name));
-    ContextTree fromText{2, 3};
-    fromText.AddSequence({"a", "b", "a"});
-    const TextLoad loaded = LoadFromText(fromText, c.text);
-    EXPECT_EQ(loaded.isJson, c.isJson);
-    EXPECT_EQ(loaded.backUp, c.backUp);
-    EXPECT_EQ(Files(), Names{});
-    EXPECT_EQ(LoadText(c.text), c.isJson);
-    EXPECT_EQ(TextOf(fromText), TextOf(tree));
-    EXPECT_EQ(Files().size(), c.backUp ? 2U : 1U);
-  }
+TEST_F(ModelFileTest, LoadFromTextWritesNoFile) {
+  LoadFromText(*tree, "not JSON");
+  EXPECT_EQ(Files(), Names{});
 }
 
 }  // namespace

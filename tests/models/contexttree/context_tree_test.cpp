@@ -25,8 +25,9 @@ using Counts = std::vector<double>;
 Runs HistoryRuns(const ContextTree& tree) {
   Runs runs;
   for (const Node* node : tree.GetHistory()) {
-    runs.emplace_back();
-    for (; node->parent != nullptr; node = node->parent) runs.back().insert(runs.back().begin(), node->GetItemText());
+    Items run;
+    for (; node->parent != nullptr; node = node->parent) run.insert(run.begin(), node->GetItemText());
+    runs.push_back(run);
   }
   return runs;
 }
@@ -36,7 +37,8 @@ Counts FrequenciesOf(const ContextTree& tree, const Runs& runs) {
   Counts frequencies;
   for (const Items& run : runs) {
     const Node* node = &tree.GetRoot();
-    for (auto item = run.begin(); node != nullptr && item != run.end(); ++item) node = node->GetChild(*item).get();
+    for (auto item = run.begin(); node != nullptr && item != run.end(); ++item)
+      node = node->GetChild(*item).get();
     frequencies.push_back(node == nullptr ? -1.0 : node->frequency);
   }
   return frequencies;
@@ -46,59 +48,157 @@ Counts FrequenciesOf(const ContextTree& tree, const Runs& runs) {
 class LearntABA : public ::testing::Test {
  protected:
   LearntABA() { tree.AddSequence({"a", "b", "a"}); }
+  Counts Frequencies() const {
+    return FrequenciesOf(tree, {{"a"}, {"b"}, {"a", "b"}, {"b", "a"}, {"a", "b", "a"}});
+  }
+
   ContextTree tree{2, 1};
-  const Runs runs{{"a"}, {"b"}, {"a", "b"}, {"b", "a"}, {"a", "b", "a"}};
+  const PredictionMap singles{{"a", 2.0 / 3.0}, {"b", 1.0 / 3.0}};
+  const PredictionMap afterB{{"a", 8.0 / 9.0}, {"b", 1.0 / 9.0}};
 };
 
-TEST_F(LearntABA, CountsEveryRunUpToTheDepthAndKeepsTheDeepestRunOfTheStepBefore) {
-  EXPECT_EQ((std::vector<int>{tree.FindCode(""), tree.FindCode("a"), tree.FindCode("b")}), (std::vector<int>{0, 1, 2}));
-  // Lookups by a text that was never learnt find nothing and give the text no code.
-  EXPECT_FALSE(tree.GetRoot().HasChild("never") || tree.GetRoot().GetChild("never") || tree.HasItem("never"));
-  EXPECT_EQ(FrequenciesOf(tree, runs), (Counts{2.0, 1.0, 1.0, 1.0, -1.0}));
+TEST_F(LearntABA, CountsEveryRunUpToTheDepth) {
+  EXPECT_EQ(Frequencies(), (Counts{2.0, 1.0, 1.0, 1.0, -1.0}));
+}
+
+TEST_F(LearntABA, KeepsTheRunsThatTheNextItemExtendsAndTheDeepestRunOfTheStepBefore) {
   EXPECT_EQ(HistoryRuns(tree), (Runs{{"a"}, {"b", "a"}, {"a", "b"}}));
-  // The next item drops (a, b) before visiting.
+}
+
+TEST_F(LearntABA, DropsTheDeepestRunOfTheStepBeforeWhenLearningTheNextItem) {
   tree.AddItem("c");
   EXPECT_EQ(HistoryRuns(tree), (Runs{{"c"}, {"a", "c"}, {"b", "a"}}));
-  tree.AddItem("");  // the empty text is an item like any other, with the code it has from the start
-  EXPECT_EQ(FrequenciesOf(tree, {{""}, {"c", ""}}), (Counts{1.0, 1.0}));
-  EXPECT_EQ(tree.HighestCode(), 3);
 }
 
-TEST_F(LearntABA, RemoveLastItemRestoresTheCountsOfEachStepBeforeUntilTheHistoryIsEmpty) {
-  EXPECT_EQ(tree.RemoveLastItem(), "a");
-  EXPECT_EQ(FrequenciesOf(tree, runs), (Counts{1.0, 1.0, 1.0, 0.0, -1.0}));  // (b, a) stays, at zero
+TEST_F(LearntABA, LearnsTheEmptyTextUnderTheCodeItHasFromTheStart) {
+  tree.AddItem("");
+  EXPECT_EQ(FrequenciesOf(tree, {{""}, {"a", ""}}), (Counts{1.0, 1.0}));
+  EXPECT_EQ(tree.HighestCode(), 2);
+}
+
+TEST_F(LearntABA, LooksUpAnUnlearntTextWithoutFindingOrCodingIt) {
+  EXPECT_FALSE(tree.GetRoot().HasChild("never"));
+  EXPECT_EQ(tree.GetRoot().GetChild("never"), nullptr);
+  EXPECT_FALSE(tree.HasItem("never"));
+}
+
+// Counts and history as after learning a, b; the node of (b, a) stays, at zero.
+TEST_F(LearntABA, RemoveLastItemReturnsToTheStepBefore) {
+  tree.RemoveLastItem();
+  EXPECT_EQ(Frequencies(), (Counts{1.0, 1.0, 1.0, 0.0, -1.0}));
   EXPECT_EQ(HistoryRuns(tree), (Runs{{"b"}, {"a", "b"}}));
-  EXPECT_EQ(tree.RemoveLastItem(), "b");
-  EXPECT_EQ(FrequenciesOf(tree, runs), (Counts{1.0, 0.0, 0.0, 0.0, -1.0}));
-  EXPECT_EQ(tree.RemoveLastItem(), "a");
-  EXPECT_EQ(tree.RemoveLastItem(), "");  // an empty history: nothing changes
-  EXPECT_EQ(FrequenciesOf(tree, runs), (Counts{0.0, 0.0, 0.0, 0.0, -1.0}));
 }
 
-// Nodes are released without recursion; a node that someone else still holds loses its parent.
-TEST(ContextTree, ReleasesAMillionLevelsWithoutExhaustingTheStackAndUnlinksSubtreesHeldElsewhere) {
+TEST_F(LearntABA, RemovingEveryItemInTurnTakesBackEveryCount) {
+  for (const char* item : {"a", "b", "a"}) EXPECT_EQ(tree.RemoveLastItem(), item);
+  EXPECT_EQ(Frequencies(), (Counts{0.0, 0.0, 0.0, 0.0, -1.0}));
+}
+
+TEST_F(LearntABA, RemoveLastItemWithAnEmptyHistoryReturnsTheEmptyTextAndChangesNothing) {
+  tree.ClearHistory();
+  EXPECT_EQ(tree.RemoveLastItem(), "");
+  EXPECT_EQ(Frequencies(), (Counts{2.0, 1.0, 1.0, 1.0, -1.0}));
+}
+
+// Nodes are released without recursion.
+TEST(ContextTreeNodes, AMillionLevelsAreReleasedWithoutExhaustingTheStack) {
   auto tree = std::make_unique<ContextTree>(2, 1);
   Node* node = &tree->GetRoot();
   for (int level = 0; level < 1000000; ++level) node = node->GetOrAddChild(level % 7).get();
   const std::weak_ptr<Node> top = tree->GetRoot().GetChild(0);
-  const std::shared_ptr<Node> kept = node->parent->parent->GetChild(node->parent->item);
   tree.reset();
   EXPECT_TRUE(top.expired());
-  EXPECT_EQ(kept->parent, nullptr);
-  EXPECT_EQ(kept->children.begin()->second->parent, kept.get());
 }
 
-// --- Prediction ------------------------------------------------------------------------------
+TEST(ContextTreeNodes, ASubtreeHeldElsewhereLosesOnlyItsParentWhenTheTreeGoes) {
+  auto tree = std::make_unique<ContextTree>(2, 1);
+  const std::shared_ptr<Node> kept = tree->GetRoot().GetOrAddChild(1)->GetOrAddChild(2);
+  kept->GetOrAddChild(3);
+  tree.reset();
+  EXPECT_EQ(kept->parent, nullptr);
+  EXPECT_EQ(kept->GetChild(3)->parent, kept.get());
+}
 
-// A tiny reference that counts runs directly from the learnt sequences and blends their
-// distributions with the documented arithmetic, for comparing bits with the tree.
+TEST_F(LearntABA, PredictsFromTheLastDepthMinusOneItemsOfTheHistory) {
+  EXPECT_EQ(tree.Predict(Items{"a", "b"}), afterB);
+}
+
+TEST_F(LearntABA, PredictsFromAListHistoryAsFromAVector) {
+  EXPECT_EQ(tree.Predict(std::list<std::string>{"b"}), afterB);
+}
+
+TEST_F(LearntABA, SkipsAContextWithAnItemItHasNeverSeenAndGivesItNoCode) {
+  EXPECT_EQ(tree.Predict(Items{"c"}), singles);
+  EXPECT_EQ(tree.HighestCode(), 2);
+}
+
+TEST_F(LearntABA, PredictIntoReplacesTheWholeContentOfTheMap) {
+  PredictionMap into{{"0", 1.0}, {"a", 9.0}, {"ab", 1.0}, {"zz", 2.0}};
+  tree.PredictInto({"b"}, into);
+  EXPECT_EQ(into, afterB);
+}
+
+// (b, a) drops to 0.0 and leaves the distribution of (b).
+TEST_F(LearntABA, LeavesAChildTakenBackToZeroOutOfThePrediction) {
+  tree.RemoveLastItem();
+  EXPECT_EQ(tree.Predict(Items{"b"}), (PredictionMap{{"a", 0.5}, {"b", 0.5}}));
+}
+
+// A damaged file can leave codes without text. Both ways of collecting a node's
+// children are used: many children for few texts, and few children among many
+// texts.
+TEST(ContextTreePrediction, PredictsChildrenWithoutTextUnderTheEmptyTextTheHighestCodeDeciding) {
+  for (const auto& [name, texts] : {std::pair("many children", 1), std::pair("few children", 100)}) {
+    SCOPED_TRACE(name);
+    ContextTree tree(2, 1);
+    tree.Clear();
+    for (int code = 0; code < texts; ++code) tree.AddEncoding("t" + std::to_string(code), code);
+    Node& root = tree.GetRoot();
+    root.GetOrAddChild(0)->frequency = 1.0;
+    root.GetOrAddChild(150)->frequency = 2.0;
+    root.GetOrAddChild(160)->frequency = 0.0;  // removes the empty text again
+    EXPECT_EQ(tree.GetDistribution(root), (PredictionMap{{"t0", 1.0}}));
+    root.GetOrAddChild(170)->frequency = 3.0;
+    EXPECT_EQ(tree.Predict(Items{}), (PredictionMap{{"", 0.75}, {"t0", 0.25}}));
+  }
+}
+
+const Items kStream{"a", "b", "c", "a", "b", "d", "a", "b", "c", "e", "a", "b"};
+
+// Runs up to the new depth are counted the same whatever depth learnt them, so a trimmed tree is
+// the tree learnt at that depth, node for node and code for code; only the history is gone.
+TEST(ContextTreeDepth, FittingToALowerDepthGivesTheTreeLearntAtThatDepthWithoutHistory) {
+  ContextTree trimmed(6, 1), learnt(2, 1);
+  trimmed.AddSequence(kStream);
+  trimmed.FitToDepth(2);
+  learnt.AddSequence(kStream);
+  EXPECT_EQ(ToFileText(trimmed), ToFileText(learnt));
+  EXPECT_TRUE(trimmed.GetHistory().empty());
+}
+
+// The deepest run of the step before (kept for RemoveLastItem) leaves the
+// history, or the deeper visits would join it to the next item across the one
+// in between: (a, b, d).
+TEST(ContextTreeDepth, RaisingTheDepthLearnsDeeperRunsFromTheNextItemOn) {
+  ContextTree tree(2, 1);
+  tree.AddSequence({"a", "b", "c"});
+  tree.FitToDepth(4);
+  tree.AddSequence({"d", "e"});
+  EXPECT_EQ(FrequenciesOf(tree, {{"b", "c", "d"}, {"b", "c", "d", "e"}, {"a", "b", "c"}, {"a", "b", "d"}}),
+            (Counts{1.0, 1.0, -1.0, -1.0}));
+}
+
+// A tiny reference that counts runs directly from the learnt sequences and
+// blends their distributions with the documented arithmetic, for comparing bits
+// with the tree.
 struct ReferencePredictor {
   std::size_t depth;
   std::map<Items, PredictionMap> followers;  // context -> next item -> count
 
   void Learn(const Items& sequence) {
     for (std::size_t end = 0; end < sequence.size(); ++end) {
-      // The runs ending at `end`, of 1 to `depth` items: their first items but one are the context.
+      // The runs ending at `end`, of 1 to `depth` items: their first items but
+      // one are the context.
       for (std::size_t start = end + 1; start-- > 0 && end - start < depth;)
         followers[Items(sequence.begin() + start, sequence.begin() + end)][sequence[end]] += 1.0;
     }
@@ -106,7 +206,8 @@ struct ReferencePredictor {
 
   PredictionMap Predict(const Items& history) const {
     PredictionMap blended = Distribution({});
-    for (std::size_t length = depth == 0 ? history.size() : std::min(depth - 1, history.size()); length >= 1; --length) {
+    const std::size_t longest = depth == 0 ? history.size() : std::min(depth - 1, history.size());
+    for (std::size_t length = longest; length >= 1; --length) {
       const double weight = std::ldexp(1.0, static_cast<int>(std::min<std::size_t>(length, 127)));
       for (const auto& [item, probability] : Distribution(Items(history.end() - length, history.end())))
         blended[item] += probability * weight;
@@ -127,75 +228,18 @@ struct ReferencePredictor {
   }
 };
 
-TEST_F(LearntABA, PredictsTheWorkedExamples) {
-  const PredictionMap singles{{"a", 2.0 / 3.0}, {"b", 1.0 / 3.0}}, afterB{{"a", 8.0 / 9.0}, {"b", 1.0 / 9.0}};
-  EXPECT_EQ(tree.Predict(Items{}), singles);
-  EXPECT_EQ(tree.Predict(Items{"a", "b"}), afterB);  // only the last depth - 1 items are used
-  EXPECT_EQ(tree.Predict(std::list<std::string>{"b"}), afterB);
-  EXPECT_EQ(tree.Predict(Items{"c"}), singles);
-  EXPECT_EQ(tree.HighestCode(), 2);  // prediction assigns no code
-  PredictionMap into{{"0", 1.0}, {"a", 9.0}, {"ab", 1.0}, {"zz", 2.0}};  // replaced in full
-  tree.PredictInto({"b"}, into);
-  EXPECT_EQ(into, afterB);
-  tree.RemoveLastItem();  // (b, a) drops to 0.0 and leaves the distribution of (b)
-  EXPECT_EQ(tree.Predict(Items{"b"}), (PredictionMap{{"a", 0.5}, {"b", 0.5}}));
-}
-
-// A damaged file can leave codes without text; they are predicted under the empty text, the
-// child with the highest code deciding. Both ways of collecting a node's children are used: many
-// children for few texts, and few children among many texts.
-TEST(ContextTreePrediction, PredictsChildrenWithoutTextUnderTheEmptyText) {
-  for (const int texts : {1, 100}) {
-    SCOPED_TRACE(texts);
-    ContextTree tree(2, 1);
-    tree.Clear();
-    for (int code = 0; code < texts; ++code) tree.AddEncoding("t" + std::to_string(code), code);
-    ContextTree::Node& root = tree.GetRoot();
-    root.GetOrAddChild(0)->frequency = 1.0;
-    root.GetOrAddChild(150)->frequency = 2.0;
-    root.GetOrAddChild(160)->frequency = 0.0;  // removes the empty text again
-    EXPECT_EQ(tree.GetDistribution(root), (PredictionMap{{"t0", 1.0}}));
-    root.GetOrAddChild(170)->frequency = 3.0;
-    EXPECT_EQ(tree.Predict(Items{}), (PredictionMap{{"", 0.75}, {"t0", 0.25}}));
-  }
-}
-
-// Runs up to the new depth are counted the same whatever depth learnt them, so a trimmed tree is
-// the tree learnt at that depth, node for node and code for code; only the history is gone.
-TEST(ContextTreeDepth, FittingToALowerDepthGivesTheTreeLearntAtThatDepthWithoutHistory) {
-  const Items stream{"a", "b", "c", "a", "b", "d", "a", "b", "c", "e", "a", "b"};
-  ContextTree trimmed(6, 1);
-  trimmed.AddSequence(stream);
-  trimmed.FitToDepth(2);
-  ContextTree learnt(2, 1);
-  learnt.AddSequence(stream);
-  EXPECT_EQ(ToFileText(trimmed), ToFileText(learnt));
-  EXPECT_TRUE(trimmed.GetHistory().empty());
-}
-
-// The runs that the next item extends stay in the history; the deepest run of the step before
-// (kept for RemoveLastItem) does not, or the deeper visits would join it to the next item across
-// the one in between: (a, b, d).
-TEST(ContextTreeDepth, RaisingTheDepthLearnsDeeperRunsFromTheNextItemOn) {
-  ContextTree tree(2, 1);
-  tree.AddSequence({"a", "b", "c"});
-  tree.FitToDepth(4);
-  tree.AddSequence({"d", "e"});
-  EXPECT_EQ(tree.GetDepth(), 4U);
-  EXPECT_EQ(FrequenciesOf(tree, {{"b", "c", "d"}, {"b", "c", "d", "e"}, {"a", "b", "c"}, {"a", "b", "d"}}),
-            (Counts{1.0, 1.0, -1.0, -1.0}));
-}
-
-// Seeded random streams, with cleared histories between sequences, against the reference. The
-// last query of each stream is the last sequence but its last item, so that with depth 200
-// contexts longer than 127 are found and followed: their weights must stay finite (capped as in
-// the reference).
+// Seeded random streams, with cleared histories between sequences. The last
+// query of each stream is the last sequence but its last item, so that with
+// depth 200 contexts longer than 127 are found and followed: their weights must
+// stay finite (capped as in the reference).
 TEST(ContextTreePrediction, MatchesTheReferenceBitForBitOnRandomStreams) {
   std::mt19937 random(7);
-  // Items of the alphabet; the first may lie one beyond it, unknown to the tree.
+  // Items of the alphabet; the first may lie one beyond it, unknown to the
+  // tree.
   const auto draw = [&random](std::size_t count, unsigned alphabet) {
     Items items;
-    while (items.size() < count) items.push_back(std::to_string(random() % alphabet + (items.empty() ? 1 : 0)));
+    while (items.size() < count)
+      items.push_back(std::to_string(random() % alphabet + (items.empty() ? 1 : 0)));
     return items;
   };
   for (const std::size_t depth : {0U, 1U, 2U, 3U, 5U, 8U, 100U, 200U}) {
@@ -210,7 +254,8 @@ TEST(ContextTreePrediction, MatchesTheReferenceBitForBitOnRandomStreams) {
         reference.Learn(learnt);
       }
       for (int query = 0; query <= 40; ++query) {
-        const Items history = query < 40 ? draw(random() % 11, alphabet) : Items(learnt.begin(), learnt.end() - 1);
+        const Items history =
+            query < 40 ? draw(random() % 11, alphabet) : Items(learnt.begin(), learnt.end() - 1);
         ASSERT_EQ(tree.Predict(history), reference.Predict(history))
             << "depth " << depth << ", alphabet " << alphabet << ", query " << query;
       }

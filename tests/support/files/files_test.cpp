@@ -21,74 +21,164 @@ namespace cmdpredict {
 namespace {
 
 using namespace std::string_literals;
+using Texts = std::vector<std::string>;
 
-// The folder holds the regular files a, b and c, and a folder "sub" that holds only a
-// folder.
-TEST(Files, CreateFoldersCopyFilesAndSearchEachRegularFileOfAFolderOnce) {
+class Files : public ::testing::Test {
+ protected:
+  void Write(const std::string& name, const std::string& text) const {
+    std::ofstream(folder.File(name)) << text;
+  }
+  std::string Folders(std::initializer_list<std::string> names) const {
+    std::string path = folder.Path();
+    for (const std::string& name : names) path += kPathSeparator + name;
+    return path;
+  }
+
   TempFolder folder;
-  const std::string sub = folder.File("sub"), source = folder.File("a"), target = folder.File("c");
-  EXPECT_EQ(FileExists(sub), ENOENT);
+  const std::string sub = folder.File("sub");
+};
+
+TEST_F(Files, FileExistsAnswersTheSystemsErrorForAMissingPath) { EXPECT_EQ(FileExists(sub), ENOENT); }
+
+TEST_F(Files, CreateFolderCreatesAFolder) {
   EXPECT_EQ(CreateFolder(sub), 0);
-  EXPECT_EQ(CreateFolder(sub), 1);
-  EXPECT_EQ(CreateFolder(folder.File("missing/sub")), 1);
-  std::ofstream(source) << "new";
-  std::ofstream(folder.File("b")) << "b";
-  std::ofstream(target) << "the old and longer contents";
+  EXPECT_EQ(FileExists(sub), 0);
+}
+
+TEST_F(Files, CreateFolderFailsForAFolderThatExistsOrLacksItsParent) {
+  EXPECT_EQ(CreateFolder(folder.Path()), 1);
+  EXPECT_EQ(CreateFolder(Folders({"missing", "sub"})), 1);
+}
+
+TEST_F(Files, CopyFileOverReplacesTheTargetAndSetsTheFlag) {
+  Write("a", "new");
+  Write("c", "the old and longer contents");
   int copied = 7;
-  EXPECT_EQ(CopyFileOver(source, target, &copied), 0);
+  EXPECT_EQ(CopyFileOver(folder.File("a"), folder.File("c"), &copied), 0);
   EXPECT_EQ(copied, 1);
-  EXPECT_EQ(std::filesystem::file_size(target), 3U);
-  EXPECT_EQ(CopyFileOver(folder.File("missing"), target, &copied), 1);
+  EXPECT_EQ(std::filesystem::file_size(folder.File("c")), 3U);
+}
+
+TEST_F(Files, CopyFileOverOfAMissingFileFailsAndClearsTheFlag) {
+  int copied = 7;
+  EXPECT_EQ(CopyFileOver(folder.File("missing"), folder.File("c"), &copied), 1);
   EXPECT_EQ(copied, 0);
-  EXPECT_EQ(CopyFileOver(source, target, nullptr), 1);
-  EXPECT_NEAR(CurrentTimeSeconds(), std::time(nullptr), 1);
+}
 
-  std::filesystem::create_directory(sub + "/one");
-  std::int32_t first = -1, second = -1, third = -1;
-  EXPECT_EQ(OpenFolderSearch(folder.Path().c_str(), &first), 0);
-  EXPECT_EQ(OpenFolderSearch(folder.File("missing").c_str(), &third), 1);
-  EXPECT_EQ(OpenFolderSearch(nullptr, &third), 1);
-  EXPECT_EQ(OpenFolderSearch(folder.Path().c_str(), &second), 0);
-  EXPECT_EQ(OpenFolderSearch(sub.c_str(), &third), 0);
-  EXPECT_EQ(second, first + 1);
+TEST_F(Files, CopyFileOverWithoutAFlagFails) {
+  Write("a", "new");
+  EXPECT_EQ(CopyFileOver(folder.File("a"), folder.File("c"), nullptr), 1);
+}
+
+TEST(Clock, CurrentTimeSecondsIsTheSystemsTime) { EXPECT_NEAR(CurrentTimeSeconds(), std::time(nullptr), 1); }
+
+TEST_F(Files, EnsureFolderWithParentsCreatesEveryMissingFolderAbove) {
+  EXPECT_TRUE(EnsureFolderWithParents(Folders({"a", "b", "c", ""})));
+  EXPECT_TRUE(std::filesystem::is_directory(Folders({"a", "b", "c"})));
+}
+
+TEST_F(Files, EnsureFolderWithParentsSucceedsForAFolderThatExists) {
+  EXPECT_TRUE(EnsureFolderWithParents(sub + "/.."));
+}
+
+TEST_F(Files, EnsureFolderWithParentsFailsBelowAFile) {
+  Write("file", "a file");
+  EXPECT_FALSE(EnsureFolderWithParents(Folders({"file", "d", "e"})));
+}
+
+// The folder holds the regular files a, b and c, and a folder "sub" that holds
+// only a folder.
+class FolderSearch : public Files {
+ protected:
+  FolderSearch() {
+    for (const char* name : {"a", "b", "c"}) Write(name, name);
+    std::filesystem::create_directories(Folders({"sub", "one"}));
+  }
+  // The names that the search yields, at most 4.
+  static Texts Names(std::int32_t search) {
+    Texts names;
+    FolderEntry entry;
+    while (names.size() < 4 && NextFolderFile(search, &entry) == 0) names.push_back(entry.fileName);
+    return names;
+  }
+  std::int32_t Open(const std::string& path) const {
+    std::int32_t search = -1;
+    EXPECT_EQ(OpenFolderSearch(path.c_str(), &search), 0);
+    return search;
+  }
+};
+
+TEST_F(FolderSearch, YieldsEachRegularFileOfTheFolderOnce) {
+  EXPECT_THAT(Names(Open(folder.Path())), ::testing::UnorderedElementsAre("a", "b", "c"));
+}
+
+TEST_F(FolderSearch, YieldsNothingInAFolderOfFolders) { EXPECT_EQ(Names(Open(sub)), Texts{}); }
+
+TEST_F(FolderSearch, OpenFailsWithoutAFolder) {
+  std::int32_t search = -1;
+  EXPECT_EQ(OpenFolderSearch(folder.File("missing").c_str(), &search), 1);
+  EXPECT_EQ(OpenFolderSearch(nullptr, &search), 1);
+}
+
+TEST_F(FolderSearch, NumbersEachSearchOneAboveTheOneBefore) {
+  const std::int32_t first = Open(folder.Path());
+  EXPECT_EQ(Open(folder.Path()), first + 1);
+}
+
+TEST_F(FolderSearch, YieldsNothingOnceClosed) {
   FolderEntry entry;
-  EXPECT_EQ(NextFolderFile(third, &entry), 1);
-  EXPECT_EQ(NextFolderFile(second, &entry), 0);
+  entry.searchId = Open(folder.Path());
   CloseFolderSearch(&entry);
-  EXPECT_EQ(NextFolderFile(second, &entry), 1);
-  std::vector<std::string> names;
-  for (int call = 0; call < 4 && NextFolderFile(first, &entry) == 0; ++call) names.push_back(entry.fileName);
-  EXPECT_THAT(names, ::testing::UnorderedElementsAre("a", "b", "c"));
-  CloseFolderSearch(&entry);
-  EXPECT_EQ(NextFolderFile(first, nullptr), 1);
-  EXPECT_EQ(NextFolderFile(0, &entry), 1);
-  EXPECT_EQ(entry.searchId, 0);
+  EXPECT_EQ(NextFolderFile(entry.searchId, &entry), 1);
 }
 
-TEST(Files, EnsureFolderWithParentsCreatesEveryMissingFolderAbove) {
-  TempFolder folder;
-  const std::string separator(1, kPathSeparator);
-  const std::string deep = folder.File("a" + separator + "b" + separator + "c" + separator);
-  EXPECT_TRUE(EnsureFolderWithParents(deep));
-  EXPECT_TRUE(std::filesystem::is_directory(deep));
-  EXPECT_TRUE(EnsureFolderWithParents(deep));  // exists already
-  std::ofstream(folder.File("file")) << "a file";
-  EXPECT_FALSE(EnsureFolderWithParents(folder.File("file" + separator + "d" + separator + "e")));
+TEST_F(FolderSearch, NextNamesAnUnknownSearchInTheEntryAndFails) {
+  FolderEntry entry;
+  EXPECT_EQ(NextFolderFile(987654, &entry), 1);
+  EXPECT_EQ(entry.searchId, 987654);
 }
 
-TEST(Text, FormatsComparesSuffixesAndSplits) {
+TEST_F(FolderSearch, NextWithoutAnEntryFails) { EXPECT_EQ(NextFolderFile(Open(folder.Path()), nullptr), 1); }
+
+TEST(Text, FormatTextFormatsAsPrintfDoes) {
   EXPECT_EQ(FormatText("%s_%d%s", "E1.ContextTree", -5, ".backup"), "E1.ContextTree_-5.backup");
+}
+
+TEST(Text, FormatTextWritesLongTexts) {
   EXPECT_EQ(FormatText("<%s>", std::string(5000, 'x').c_str()), "<" + std::string(5000, 'x') + ">");
-  EXPECT_TRUE(EndsWith("E1.ContextTree", ".ContextTree") && EndsWith("", "") && EndsWith("a\0b"s, "\0b"s));
-  EXPECT_FALSE(EndsWith("E1.contexttree", ".ContextTree") || EndsWith("Tree", ".ContextTree"));
-  // Pieces are cut at the first delimiter only and appended, and the result counts the whole list.
-  std::vector<std::string> list{"old"};
-  EXPECT_EQ(SplitText(",a,,b", ",.", list), 5);
-  EXPECT_EQ(SplitText("", ",.", list), 5);
-  EXPECT_EQ(SplitText("1.2,3", ",.", list), 7);
-  EXPECT_EQ(SplitText("a,b,\0,c"s, ",.", list), 9);  // no piece after the last delimiter or the zero byte
-  EXPECT_EQ(SplitText("x,y", "", list), 0);
-  EXPECT_EQ(list, (std::vector<std::string>{"old", "", "a", "", "b", "1.2", "3", "a", "b"}));
+}
+
+TEST(Text, EndsWithComparesTheLastBytes) {
+  EXPECT_TRUE(EndsWith("E1.ContextTree", ".ContextTree"));
+  EXPECT_TRUE(EndsWith("", ""));
+  EXPECT_TRUE(EndsWith("a\0b"s, "\0b"s));
+  EXPECT_FALSE(EndsWith("E1.contexttree", ".ContextTree"));
+  EXPECT_FALSE(EndsWith("Tree", ".ContextTree"));
+}
+
+// Pieces are cut at the first delimiter only and appended, and the result
+// counts the whole list.
+TEST(Text, SplitTextAppendsThePiecesBetweenDelimiters) {
+  const struct {
+    const char* name;
+    std::string text;
+    Texts pieces;
+  } rows[] = {{"empty pieces", ",a,,b", {"old", "", "a", "", "b"}},
+              {"an empty text", "", {"old"}},
+              {"the first delimiter only", "1.2,3", {"old", "1.2", "3"}},
+              {"up to a zero byte", "a,b,\0,c"s, {"old", "a", "b"}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Texts pieces{"old"};
+    EXPECT_EQ(SplitText(row.text, ",.", pieces), static_cast<int>(row.pieces.size()));
+    EXPECT_EQ(pieces, row.pieces);
+  }
+}
+
+TEST(Text, SplitTextWithoutDelimitersChangesNothing) {
+  Texts pieces{"old"};
+  EXPECT_EQ(SplitText("x,y", "", pieces), 0);
+  EXPECT_EQ(pieces, Texts{"old"});
 }
 
 }  // namespace

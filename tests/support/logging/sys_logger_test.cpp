@@ -13,7 +13,7 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(SysLogger, WritesEachPieceOnStandardOutputWithoutALineBreakAndNoFile) {
+TEST(SysLogger, WritesEachPieceAsItIsToStandardOutputOnly) {
   TempFolder folder;
   // Every variable that names the temporary folder on some platform.
   const ScopedEnvironmentVariable tmpdir("TMPDIR", folder.Path()), tmp("TMP", folder.Path()),
