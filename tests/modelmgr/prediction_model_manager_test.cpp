@@ -91,8 +91,7 @@ TEST_F(ModelManager, PredictsWhatTheEnvironmentsTreePredictsForTheHistory) {
   EXPECT_EQ(manager.GetPredictions(e1, {9, 5}), reference.Predict(std::vector<std::string>{"9", "5"}));
 }
 
-// The cache holds the whole map last predicted, replaced each time; the
-// selection reads only it.
+// The cache holds the whole map last predicted, replaced each time; the selection reads only it.
 TEST_F(ModelManager, SelectsTopPredictionsFromTheMapLastPredicted) {
   manager.AddEnvironmentModel(e1);
   Record(e1, {3, 4});
@@ -143,8 +142,7 @@ TEST_F(ModelManager, ReadsAModelFileOnlyOnTheFirstLoad) {
   EXPECT_EQ(env.PathsOf("ReadFile"), Paths{FileOf("E1")});
 }
 
-// A model of depth 100 saved by a manager that never set a depth: the file that
-// later managers load.
+// A model of depth 100 saved by a manager that never set a depth: the file that later managers load.
 class DeepModelFile : public ModelManager {
  protected:
   DeepModelFile() {

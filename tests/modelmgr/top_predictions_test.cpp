@@ -4,56 +4,45 @@
 
 #include <climits>
 #include <map>
+#include <vector>
 
 namespace {
 
 using Quenmar::Intel::PredictionMap;
 using Excluded = std::map<LONG, bool>;
 
-// What SelectTopPredictions appends to a list that holds one pair already.
-RankedCommands Selected(const PredictionMap& predictions, int count, const Excluded& excluded = {}) {
-  RankedCommands ranked{{42, 1.0}};
-  SelectTopPredictions(predictions, count, ranked, excluded);
-  ranked.erase(ranked.begin());
-  return ranked;
-}
-
 struct Row {
   const char* name;
   PredictionMap predictions;
   int count;
   Excluded excluded;
-  RankedCommands selected;
+  RankedCommands selected;  // what is appended to the list
 };
 
 void ExpectSelected(const std::vector<Row>& rows) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(Selected(row.predictions, row.count, row.excluded), row.selected);
+    RankedCommands ranked{{42, 1.0}}, expected{{42, 1.0}};
+    expected.insert(expected.end(), row.selected.begin(), row.selected.end());
+    SelectTopPredictions(row.predictions, row.count, ranked, row.excluded);
+    EXPECT_EQ(ranked, expected);
   }
 }
 
 const PredictionMap k579{{"5", 0.5}, {"7", 0.3}, {"9", 0.2}};
-
-TEST(TopPredictions, AppendsToTheList) {
-  RankedCommands ranked{{42, 1.0}};
-  SelectTopPredictions(k579, 1, ranked, {{5, true}});  // also when choosing again
-  EXPECT_EQ(ranked, (RankedCommands{{42, 1.0}, {7, 0.3}, {9, 0.2}}));
-}
+const RankedCommands kAll579{{5, 0.5}, {7, 0.3}, {9, 0.2}};
 
 TEST(TopPredictions, TakesTheMostProbableThenTheGreatestTextAndEveryTieOfTheLast) {
+  const double q = 0.25;
   ExpectSelected(
       {{"best first", k579, 2, {}, {{5, 0.5}, {7, 0.3}}},
-       {"count 0 takes all", k579, 0, {}, {{5, 0.5}, {7, 0.3}, {9, 0.2}}},
-       {"count -1 takes all", k579, -1, {}, {{5, 0.5}, {7, 0.3}, {9, 0.2}}},
+       {"count 0 takes all", k579, 0, {}, kAll579},
+       {"count -1 takes all", k579, -1, {}, kAll579},
        {"tie, 4 before 3", {{"3", 0.4}, {"4", 0.4}, {"5", 0.39999999999999997}}, 1, {}, {{4, 0.4}, {3, 0.4}}},
-       {"bytewise ties, 9 before 10",
-        {{"10", 0.25}, {"9", 0.25}, {"100", 0.25}},
-        0,
-        {},
-        {{9, 0.25}, {100, 0.25}, {10, 0.25}}}});
+       {"bytewise, 9 before 10", {{"10", q}, {"9", q}, {"100", q}}, 0, {}, {{9, q}, {100, q}, {10, q}}}});
 }
 
+// The list is appended to, also by a second pass.
 TEST(TopPredictions, ChoosesAgainFromCountPlusTwiceTheExcludedWhenExcludedCommandsTookPlaces) {
   const PredictionMap seven{{"1", 0.3}, {"2", 0.2},  {"3", 0.15}, {"4", 0.12},
                             {"5", 0.1}, {"6", 0.07}, {"7", 0.04}};
@@ -69,12 +58,10 @@ TEST(TopPredictions, ReadsTextsAsStoiDoesAndSkipsTheOthers) {
   const PredictionMap others{
       {"", 0.2},   {"x", 0.2}, {"99999999999", 0.2}, {"2147483648", 0.1}, {"-2147483649", 0.1}, {"-", 0.05},
       {" ", 0.05}, {"7", 0.1}};
-  ExpectSelected({{"numbers",
-                   numbers,
-                   0,
-                   {},
-                   {{7, 0.4}, {8, 0.3}, {8, 0.2}, {9, 0.1}, {-5, 0.05}, {INT_MAX, 0.02}, {INT_MIN, 0.01}}},
-                  {"no numbers or beyond int", others, 0, {}, {{7, 0.1}}}});
+  const RankedCommands read{{7, 0.4},   {8, 0.3},        {8, 0.2},       {9, 0.1},
+                            {-5, 0.05}, {INT_MAX, 0.02}, {INT_MIN, 0.01}};
+  ExpectSelected(
+      {{"numbers", numbers, 0, {}, read}, {"no numbers or beyond int", others, 0, {}, {{7, 0.1}}}});
 }
 
 }  // namespace

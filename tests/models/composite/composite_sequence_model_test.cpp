@@ -22,8 +22,7 @@ using ::testing::ElementsAre;
 using ::testing::Key;
 using Items = std::vector<std::string>;
 
-// A sub-model that predicts a fixed map and writes every call, tagged with its
-// name, into a log.
+// A sub-model that predicts a fixed map and writes every call, tagged with its name, into a log.
 struct RecordingModel : ISequencePredictionModel {
   RecordingModel(const std::string& n, Items& l, const PredictionMap& p) : name(n), log(l), predictions(p) {}
   PredictionMap Predict(const Items& history) override { return Record("Predict", history), predictions; }
@@ -97,8 +96,7 @@ TEST_F(CompositeSequenceModelTest, DoesNotRenormaliseWhenASubModelPredictsNothin
   EXPECT_EQ(composite.Predict(Items{}), (PredictionMap{{"x", 0.5}}));
 }
 
-// Each term is multiplied by 1.0 / N and the terms are summed in name order,
-// rounding and all.
+// Each term is multiplied by 1.0 / N and the terms are summed in name order, rounding and all.
 TEST_F(CompositeSequenceModelTest, SumsTheTermsWeightedByOneOverTheirNumber) {
   for (const auto& [count, sum] :
        {std::pair(1, 1.0), {3, 1.0}, {7, 0.9999999999999998}, {10, 0.9999999999999999}}) {
@@ -166,8 +164,7 @@ TEST_F(CompositeSequenceModelTest, LoadOfAFileFails) {
 
 const char kTree[] = R"({"i":0,"f":0.0,"c":[{"i":1,"f":1.0,"c":[]}],"version":"1.0","d":1,"e":["","a"]})";
 
-// Other extensions name no registered type: backups, notes, temporaries of a
-// save.
+// Other extensions name no registered type: backups, notes, temporaries of a save.
 TEST_F(CompositeSequenceModelTest, LoadReadsEachRegularFileOfARegisteredTypeThatItsModelCanRead) {
   fs::create_directory(folder.File("c.ContextTree"));
   for (const char* name : {"a.ContextTree", "a.ContextTree.backup", "notes.txt", "n.CompositeSequenceModel",

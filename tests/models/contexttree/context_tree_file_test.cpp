@@ -37,8 +37,7 @@ std::string ReadFile(const std::string& path) {
 
 std::string TextOf(const ContextTree& tree) { return cmdpredict::ToJsonText(ToJson(tree)); }
 
-// A file whose root holds the children, followed by the header members (empty
-// ones left out).
+// A file whose root holds the children, followed by the header members (empty ones left out).
 std::string FileText(const std::string& children, std::initializer_list<std::string> header,
                      const std::string& rootItem = R"("i":0,)") {
   std::string text = "{" + rootItem + R"("f":0.0,"c":[)" + children + "]";
@@ -48,15 +47,13 @@ std::string FileText(const std::string& children, std::initializer_list<std::str
 
 const std::string kWrittenHeader = R"("schema":"concise","version":"1.0","release":"221.0.0.0")";
 
-// The text that Save writes for a tree of the depth and codes whose root holds
-// the children.
+// The text that Save writes for a tree of the depth and codes whose root holds the children.
 std::string Saved(const std::string& children, int depth = 2, const std::string& codes = R"("","a","b")") {
   return FileText(children,
                   {kWrittenHeader, "\"d\":" + std::to_string(depth), R"("encodings":[)" + codes + "]"});
 }
 
-// The tree of depth 2 that learnt a, b, a: a (2.0) followed by b, and b
-// followed by a.
+// The tree of depth 2 that learnt a, b, a: a (2.0) followed by b, and b followed by a.
 const std::string kAbaChildren =
     R"({"i":1,"f":2.0,"c":[{"i":2,"f":1.0,"c":[]}]},{"i":2,"f":1.0,"c":[{"i":1,"f":1.0,"c":[]}]})";
 const std::string kAbaText = Saved(kAbaChildren);
@@ -91,8 +88,8 @@ struct NamedText {
   std::string text;
 };
 
-// Files that hold no JSON text. Strict JSON is the JSON layer's to test; here
-// the damage that befalls a model file.
+// Files that hold no JSON text. Strict JSON is the JSON layer's to test; here the damage that befalls a model
+// file.
 std::vector<NamedText> NotJson() {
   return {{"an empty file", ""},
           {"a truncated file", kAbaText.substr(0, kAbaText.size() - 1)},
@@ -101,9 +98,8 @@ std::vector<NamedText> NotJson() {
           {"a tree too deep for the JSON layer", TextOf(*TreeThatLearnt(kMaxFileTreeHeight + 1, 600))}};
 }
 
-// A file that holds JSON, how its content is graded, and the text of the tree
-// loaded from it by a tree of depth 2 (which it keeps when the file's depth
-// cannot be used).
+// A file that holds JSON, how its content is graded, and the text of the tree loaded from it by a tree of
+// depth 2 (which it keeps when the file's depth cannot be used).
 struct GradedFile {
   const char* name;
   std::string text;
@@ -135,8 +131,7 @@ std::vector<GradedFile> GradedFiles() {
        Saved(kAbaChildren, 2, R"("","a")")},
       {"a repeated text", WithHeader({kConcise, kV1, kD2, R"("e":["","a","a","b"])"}), kLoadedFully,
        Saved(kAbaChildren, 2, R"("","a","","b")")},  // its second code has no text
-      // Texts of "encodings" keep their codes; other texts take the next codes
-      // in the order read.
+      // Texts of "encodings" keep their codes; other texts take the next codes in the order read.
       {"full keys and item texts", fullKeys, kLoadedFully,
        Saved(three + R"(,{"i":2,"f":2.0,"c":[{"i":3,"f":1.0,"c":[]}]})", 3, R"("","x","z","y")")},
       {"a root without item", FileText(kLeaf2, {kV1, kD2, kCodes}, ""), kUnusable,
@@ -163,8 +158,8 @@ std::vector<GradedFile> GradedFiles() {
   };
 }
 
-// A temporary folder for the model file E.ContextTree, a clock that stands at
-// 1700000000, and a tree of depth 2 and margin 3 that learnt a, b, a.
+// A temporary folder for the model file E.ContextTree, a clock that stands at 1700000000, and a tree of depth
+// 2 and margin 3 that learnt a, b, a.
 class ModelFileTest : public ::testing::Test {
  protected:
   ModelFileTest() { Reset(); }
@@ -208,9 +203,9 @@ TEST_F(ModelFileTest, SaveWritesTheDepthAsTheSignedNumberOfItsLow32Bits) {
   EXPECT_NE(ToFileText(*tree)->find(R"("d":-2147483648,)"), std::string::npos);
 }
 
-TEST_F(ModelFileTest, SaveIntoAMissingFolderFails) { EXPECT_FALSE(tree->Save(folder.File("missing/E"))); }
-
-TEST_F(ModelFileTest, SaveOverAFolderFails) {
+// A missing folder, and a folder where the file goes.
+TEST_F(ModelFileTest, SaveFailsWhereNoFileCanBeCreated) {
+  EXPECT_FALSE(tree->Save(folder.File("missing/E")));
   fs::create_directory(file);
   EXPECT_FALSE(tree->Save(path));
 }
@@ -230,8 +225,8 @@ TEST_F(ModelFileTest, SaveThatCannotWriteFailsAndLeavesThePreviousFile) {
   EXPECT_EQ(ReadFile(file), "previous");
 }
 
-// Files of earlier releases, and the highest tree that a file can hold with the
-// deepest depth that Load takes.
+// Files of earlier releases, and the highest tree that a file can hold with the deepest depth that Load
+// takes.
 TEST_F(ModelFileTest, SavingALoadedTreeWritesTheBytesOfItsFile) {
   const auto learnt = TreeThatLearnt(6, 2000);
   learnt->RemoveLastItem();
@@ -283,9 +278,7 @@ TEST_F(ModelFileTest, LoadReadsNothingAfterAZeroByte) {
   EXPECT_EQ(Files(), Names{"E.ContextTree"});
 }
 
-// A tree written straight from the tree as the JSON layer writes it, also with
-// more distinct frequencies than the writer remembers, and -0.0 after the
-// root's 0.0.
+// Also with more distinct frequencies than the writer remembers, and -0.0 after the root's 0.0.
 TEST(ModelFileText, IsTheTextOfTheJsonLayer) {
   const auto learnt = TreeThatLearnt(6, 200);
   for (int code = 99; code <= 5100; ++code) learnt->GetRoot().GetOrAddChild(code)->frequency = code / 7.0;
@@ -352,8 +345,7 @@ TEST_F(ModelFileTest, LoadBacksUpAFileOnlyWhenItCouldNotBeUsedInFull) {
   }
 }
 
-// A version below 1.0 or not of the form major.minor is wanting; its backup
-// names the version read.
+// A version below 1.0 or not of the form major.minor is wanting; its backup names the version read.
 TEST_F(ModelFileTest, LoadBacksUpAFileOfAWantingVersionUnderTheVersionRead) {
   const struct {
     const char* name;

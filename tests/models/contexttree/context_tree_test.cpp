@@ -144,9 +144,8 @@ TEST_F(LearntABA, LeavesAChildTakenBackToZeroOutOfThePrediction) {
   EXPECT_EQ(tree.Predict(Items{"b"}), (PredictionMap{{"a", 0.5}, {"b", 0.5}}));
 }
 
-// A damaged file can leave codes without text. Both ways of collecting a node's
-// children are used: many children for few texts, and few children among many
-// texts.
+// A damaged file can leave codes without text. Both ways of collecting a node's children are used: many
+// children for few texts, and few children among many texts.
 TEST(ContextTreePrediction, PredictsChildrenWithoutTextUnderTheEmptyTextTheHighestCodeDeciding) {
   for (const auto& [name, texts] : {std::pair("many children", 1), std::pair("few children", 100)}) {
     SCOPED_TRACE(name);
@@ -165,8 +164,8 @@ TEST(ContextTreePrediction, PredictsChildrenWithoutTextUnderTheEmptyTextTheHighe
 
 const Items kStream{"a", "b", "c", "a", "b", "d", "a", "b", "c", "e", "a", "b"};
 
-// Runs up to the new depth are counted the same whatever depth learnt them, so a trimmed tree is
-// the tree learnt at that depth, node for node and code for code; only the history is gone.
+// Runs up to the new depth are counted the same whatever depth learnt them, so a trimmed tree is the tree
+// learnt at that depth, node for node and code for code; only the history is gone.
 TEST(ContextTreeDepth, FittingToALowerDepthGivesTheTreeLearntAtThatDepthWithoutHistory) {
   ContextTree trimmed(6, 1), learnt(2, 1);
   trimmed.AddSequence(kStream);
@@ -176,9 +175,8 @@ TEST(ContextTreeDepth, FittingToALowerDepthGivesTheTreeLearntAtThatDepthWithoutH
   EXPECT_TRUE(trimmed.GetHistory().empty());
 }
 
-// The deepest run of the step before (kept for RemoveLastItem) leaves the
-// history, or the deeper visits would join it to the next item across the one
-// in between: (a, b, d).
+// The deepest run of the step before (kept for RemoveLastItem) leaves the history, or the deeper visits would
+// join it to the next item across the one in between: (a, b, d).
 TEST(ContextTreeDepth, RaisingTheDepthLearnsDeeperRunsFromTheNextItemOn) {
   ContextTree tree(2, 1);
   tree.AddSequence({"a", "b", "c"});
@@ -188,17 +186,15 @@ TEST(ContextTreeDepth, RaisingTheDepthLearnsDeeperRunsFromTheNextItemOn) {
             (Counts{1.0, 1.0, -1.0, -1.0}));
 }
 
-// A tiny reference that counts runs directly from the learnt sequences and
-// blends their distributions with the documented arithmetic, for comparing bits
-// with the tree.
+// A tiny reference that counts runs directly from the learnt sequences and blends their distributions with
+// the documented arithmetic, for comparing bits with the tree.
 struct ReferencePredictor {
   std::size_t depth;
   std::map<Items, PredictionMap> followers;  // context -> next item -> count
 
   void Learn(const Items& sequence) {
     for (std::size_t end = 0; end < sequence.size(); ++end) {
-      // The runs ending at `end`, of 1 to `depth` items: their first items but
-      // one are the context.
+      // The runs ending at `end`, of 1 to `depth` items: their first items but one are the context.
       for (std::size_t start = end + 1; start-- > 0 && end - start < depth;)
         followers[Items(sequence.begin() + start, sequence.begin() + end)][sequence[end]] += 1.0;
     }
@@ -228,14 +224,12 @@ struct ReferencePredictor {
   }
 };
 
-// Seeded random streams, with cleared histories between sequences. The last
-// query of each stream is the last sequence but its last item, so that with
-// depth 200 contexts longer than 127 are found and followed: their weights must
-// stay finite (capped as in the reference).
+// Seeded random streams, with cleared histories between sequences. The last query of each stream is the last
+// sequence but its last item, so that with depth 200 contexts longer than 127 are found and followed: their
+// weights must stay finite (capped as in the reference).
 TEST(ContextTreePrediction, MatchesTheReferenceBitForBitOnRandomStreams) {
   std::mt19937 random(7);
-  // Items of the alphabet; the first may lie one beyond it, unknown to the
-  // tree.
+  // Items of the alphabet; the first may lie one beyond it, unknown to the tree.
   const auto draw = [&random](std::size_t count, unsigned alphabet) {
     Items items;
     while (items.size() < count)

@@ -86,8 +86,7 @@ TEST_F(Files, EnsureFolderWithParentsFailsBelowAFile) {
   EXPECT_FALSE(EnsureFolderWithParents(Folders({"file", "d", "e"})));
 }
 
-// The folder holds the regular files a, b and c, and a folder "sub" that holds
-// only a folder.
+// The folder holds the regular files a, b and c, and a folder "sub" that holds only a folder.
 class FolderSearch : public Files {
  protected:
   FolderSearch() {
@@ -156,8 +155,7 @@ TEST(Text, EndsWithComparesTheLastBytes) {
   EXPECT_FALSE(EndsWith("Tree", ".ContextTree"));
 }
 
-// Pieces are cut at the first delimiter only and appended, and the result
-// counts the whole list.
+// Pieces are cut at the first delimiter only and appended, and the result counts the whole list.
 TEST(Text, SplitTextAppendsThePiecesBetweenDelimiters) {
   const struct {
     const char* name;

@@ -1,5 +1,4 @@
-// The JSON document layer: parsing, values and their typed access, compact
-// text, error reports.
+// The JSON document layer: parsing, values and their typed access, compact text, error reports.
 #include "support/json/json_document.h"
 
 #include <gtest/gtest.h>
@@ -58,8 +57,7 @@ void ExpectRefused(const std::vector<NamedText>& rows, bool refused) {
   }
 }
 
-// The rest of strict JSON is RapidJSON's; these show that its strict reading is
-// the one in use.
+// The rest of strict JSON is RapidJSON's; these show that its strict reading is the one in use.
 TEST(JsonDocument, RefusesTextThatIsNotOneValueOfStrictJson) {
   ExpectRefused({{"an empty text", ""},
                  {"only white space", " \t\r\n"},
@@ -70,8 +68,7 @@ TEST(JsonDocument, RefusesTextThatIsNotOneValueOfStrictJson) {
                 true);
 }
 
-// Just above the largest double, RapidJSON reads infinity, which cannot be
-// written again.
+// Just above the largest double, RapidJSON reads infinity, which cannot be written again.
 TEST(JsonDocument, RefusesNumbersThatReadAsInfinity) {
   ExpectRefused({{"positive", "1.7976931348626314e308"}, {"negative", "{\"f\":-1.797693134862316e308}"}},
                 true);
