@@ -431,10 +431,5 @@ TEST_F(ModelFileTest, BackupReplacesALinkAtItsNameInsteadOfWritingThroughIt) {
 }
 #endif
 
-TEST_F(ModelFileTest, LoadFromTextWritesNoFile) {
-  LoadFromText(*tree, "not JSON");
-  EXPECT_EQ(Files(), Names{});
-}
-
 }  // namespace
 }  // namespace Quenmar::Intel
