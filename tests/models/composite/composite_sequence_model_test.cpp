@@ -101,7 +101,7 @@ TEST_F(CompositeSequenceModelTest, SumsTheTermsWeightedByOneOverTheirNumber) {
   for (const auto& [count, sum] :
        {std::pair(1, 1.0), {3, 1.0}, {7, 0.9999999999999998}, {10, 0.9999999999999999}}) {
     SCOPED_TRACE(count);
-    composite.RemoveAllModels();
+    composite.ClearModels();
     for (int index = 0; index < count; ++index) Add("m" + std::to_string(index), {{"x", 1.0}});
     EXPECT_EQ(composite.Predict(Items{}), (PredictionMap{{"x", sum}}));
   }
@@ -118,7 +118,9 @@ TEST_F(CompositeSequenceModelTest, IgnoresANullSubModel) {
   EXPECT_TRUE(composite.GetModels().empty());
 }
 
-TEST_F(CompositeSequenceModelTest, AnswersNeutrallyWithoutSubModels) {
+TEST_F(CompositeSequenceModelTest, AnswersNeutrallyOnceItsSubModelsAreRemoved) {
+  Add("a", {{"x", 1.0}});
+  composite.RemoveAllModels();
   EXPECT_TRUE(composite.Predict(Items{"7"}).empty());
   EXPECT_EQ(composite.RemoveLastItem(), "");
 }
