@@ -182,17 +182,6 @@ TEST_F(DeepModelFile, IsTrimmedToTheSetDepthAndSavedLean) {
   EXPECT_EQ(ReadText(FileOf("E")), LearntText(3));
 }
 
-TEST_F(DeepModelFile, TrimmedPredictsWhatItPredictsWhenLoadedAgain) {
-  manager.SetModelDepth(3);
-  manager.LoadModel(CMDPREDICT_WIDE("E"));
-  manager.SaveModels();
-  CPredictionModelManager next;
-  next.SetModelFolder(wideFolder);
-  next.LoadModel(CMDPREDICT_WIDE("E"));
-  EXPECT_EQ(next.GetPredictions(CMDPREDICT_WIDE("E"), {5, 7}),
-            manager.GetPredictions(CMDPREDICT_WIDE("E"), {5, 7}));
-}
-
 TEST_F(DeepModelFile, ShallowerThanTheSetDepthTakesTheSetDepth) {
   manager.SetModelDepth(3);
   manager.LoadModel(CMDPREDICT_WIDE("E"));

@@ -242,6 +242,7 @@ TEST_F(ModelFileTest, SavingALoadedTreeWritesTheBytesOfItsFile) {
     SCOPED_TRACE(name);
     Reset();
     ASSERT_TRUE(LoadText(text));
+    EXPECT_EQ(Files(), Names{"E.ContextTree"});  // loaded in full, no backup
     ASSERT_TRUE(tree->Save(path));
     EXPECT_EQ(ReadFile(file), text);
   }
