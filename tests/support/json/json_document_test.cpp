@@ -128,7 +128,10 @@ TEST(JsonValue, FindMemberFindsTheFirstMemberOfExactlyTheName) {
 
 TEST(JsonValue, GetStringReadsUpToTheFirstZero) { EXPECT_EQ(GetString(Parsed(R"("x\u0000y")")), "x"); }
 
-TEST(JsonValue, GetDoubleReadsALargeInteger) { EXPECT_EQ(GetDouble(Parsed("2147483648")), 2147483648.0); }
+TEST(JsonValue, GetDoubleReadsIntegers) {
+  EXPECT_EQ(GetDouble(Parsed("1")), 1.0);
+  EXPECT_EQ(GetDouble(Parsed("2147483648")), 2147483648.0);
+}
 
 TEST(ToJsonText, WritesWhatItReadByteForByte) {
   for (const std::string& text :
