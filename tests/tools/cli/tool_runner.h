@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -36,6 +37,19 @@ inline std::string NoSuchFileText() { return std::generic_category().message(ENO
 inline std::string AppModelFolder() { return std::string("app") + kPathSeparator + "ModelPrediction"; }
 inline std::string AppModelFile(const std::string& name) { return AppModelFolder() + kPathSeparator + name; }
 
+// One node of a model file, with its children.
+inline std::string Node(int item, const std::string& frequency, const std::string& children = "") {
+  return "{\"i\":" + std::to_string(item) + ",\"f\":" + frequency + ",\"c\":[" + children + "]}";
+}
+
+// The text of a model file as the library writes it: the root's children, the depth and the item
+// texts by code.
+inline std::string ModelText(const std::string& children, int depth, const std::string& encodings) {
+  return "{\"i\":0,\"f\":0.0,\"c\":[" + children +
+         "],\"schema\":\"concise\",\"version\":\"1.0\",\"release\":\"221.0.0.0\",\"d\":" +
+         std::to_string(depth) + ",\"encodings\":[" + encodings + "]}";
+}
+
 // A folder for a test's files and runs of the tool with the folder as its working directory.
 class ToolTest : public ::testing::Test {
  protected:
@@ -50,11 +64,19 @@ class ToolTest : public ::testing::Test {
     const std::string input = inputFile.empty() ? Write("empty-input.txt", "") : inputFile;
     const CommandRun command =
         RunCommand(CMDPREDICT_CLI_PATH, arguments + " 2>" + folder.File("stderr.txt"), folder.Path(), input);
-    ToolRun run;
-    run.status = command.status;
-    run.out = command.out;
-    run.err = ReadWholeFile(folder.File("stderr.txt"));
-    return run;
+    return ToolRun{command.status, command.out, ReadWholeFile(folder.File("stderr.txt"))};
+  }
+
+  // Replays the log text with the application-data folder "app".
+  ToolRun Replay(const std::string& arguments, const std::string& log) {
+    return RunTool("replay --app-data app " + arguments + " " + Write("log.txt", log));
+  }
+
+  std::string ModelFile(const std::string& name) { return folder.File("app/ModelPrediction/" + name); }
+
+  std::ptrdiff_t ModelFileCount() {
+    const std::filesystem::directory_iterator models(folder.File("app/ModelPrediction"));
+    return std::distance(models, std::filesystem::directory_iterator());
   }
 
   TempFolder folder;
