@@ -13,6 +13,7 @@
 static int g_failedChecks;
 static const char* g_dataFolder;
 static const char* g_testName;
+static cmdpredict_manager* g_manager; /* fresh for each test: in memory, history 1 */
 
 #define CHECK(condition)                                                                            \
   do {                                                                                              \
@@ -26,13 +27,6 @@ static const char* g_testName;
 static const char* TestPath(const char* name) {
   static char path[2048];
   snprintf(path, sizeof path, "%s/%s/%s", g_dataFolder, g_testName, name);
-  return path;
-}
-
-/* DATA-FOLDER/TEST-NAME.suffix: beside the test's folder, in a folder that exists. */
-static const char* SiblingPath(const char* suffix) {
-  static char path[2048];
-  snprintf(path, sizeof path, "%s/%s.%s", g_dataFolder, g_testName, suffix);
   return path;
 }
 
@@ -57,9 +51,12 @@ static cmdpredict_manager* NewManager(const char* appDataFolder, int history, in
   return manager;
 }
 
-static void Report(cmdpredict_manager* manager, const char* environment, const int* commands, size_t count) {
+/* Teaches the manager a habit in "Sketch": 7 mostly follows 5, then 9. */
+static void LearnHabit(cmdpredict_manager* manager) {
+  static const int kHabit[] = {5, 7, 5, 7, 5, 9, 5, 7, 5};
   size_t i;
-  for (i = 0; i < count; ++i) cmdpredict_report_command(manager, environment, commands[i], 0);
+  for (i = 0; i < sizeof kHabit / sizeof kHabit[0]; ++i)
+    cmdpredict_report_command(manager, "Sketch", kHabit[i], 0);
 }
 
 static void WriteText(const char* path, const char* text) {
@@ -83,7 +80,27 @@ static const char* ReadText(const char* path) {
   return text;
 }
 
-static const int kHabit[] = {5, 7, 5, 7, 5, 9, 5, 7, 5};
+/* A folder that cannot be created: a file stands where its parent goes. Beside the test's folder,
+ * in a folder that exists. */
+static const char* UncreatableFolder(void) {
+  static char folder[2048];
+  snprintf(folder, sizeof folder, "%s/%s.file", g_dataFolder, g_testName);
+  WriteText(folder, "not a folder");
+  strcat(folder, "/app");
+  return folder;
+}
+
+/* A manager that learnt a command in "E", whose model file's place a folder takes. */
+static cmdpredict_manager* ManagerThatCannotSave(struct Heard* heard) {
+  char blocker[4096];
+  cmdpredict_manager* manager;
+  snprintf(blocker, sizeof blocker, "%s/ModelPrediction/E.ContextTree", TestPath(""));
+  cmdpredict_destroy(NewManager(blocker, 1, 0)); /* creates the folder */
+  manager = NewManager(TestPath(""), 1, 0);
+  cmdpredict_set_diagnostic_handler(manager, Hear, heard);
+  cmdpredict_report_command(manager, "E", 5, 0);
+  return manager;
+}
 
 /* ---------------------------------------------------------------------------------------------- */
 
@@ -91,8 +108,11 @@ static void version_is_the_project_version(void) {
   CHECK(strcmp(cmdpredict_version(), CMDPREDICT_EXPECTED_VERSION) == 0);
 }
 
-static void status_text_names_each_status_and_unknown_codes(void) {
+static void status_text_names_a_status(void) {
   CHECK(strcmp(cmdpredict_status_text(CMDPREDICT_ERROR_INVALID_UTF8), "invalid UTF-8") == 0);
+}
+
+static void status_text_of_an_unknown_code_says_so(void) {
   CHECK(strcmp(cmdpredict_status_text(12345), "unknown status") == 0);
 }
 
@@ -118,19 +138,19 @@ static void every_operation_refuses_a_null_manager(void) {
 }
 
 static void every_operation_refuses_a_null_required_pointer(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
   size_t count = 0;
   int id = 0;
-  CHECK(cmdpredict_report_command(manager, NULL, 5, 0) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
-  CHECK(cmdpredict_take_back_last_command(manager, "E", NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
-  CHECK(cmdpredict_get_predictions(manager, "E", NULL, NULL, 0, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
-  CHECK(cmdpredict_get_predictions(manager, "E", NULL, NULL, 3, &count) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
-  CHECK(cmdpredict_get_prediction(manager, NULL, 0, &id) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
-  CHECK(cmdpredict_load_excluded_from_training(manager, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
-  CHECK(cmdpredict_load_user_excluded(manager, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
-  cmdpredict_destroy(manager);
+  CHECK(cmdpredict_report_command(g_manager, NULL, 5, 0) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_take_back_last_command(g_manager, "E", NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_get_predictions(g_manager, "E", NULL, NULL, 0, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_get_predictions(g_manager, "E", NULL, NULL, 3, &count) ==
+        CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_get_prediction(g_manager, NULL, 0, &id) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_load_excluded_from_training(g_manager, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
+  CHECK(cmdpredict_load_user_excluded(g_manager, NULL) == CMDPREDICT_ERROR_INVALID_ARGUMENT);
 }
 
+/* Each row is refused before anything changed: the manager is still uninitialised. */
 static void initialize_refuses_each_option_out_of_range(void) {
   static const struct {
     const char* name;
@@ -145,12 +165,11 @@ static void initialize_refuses_each_option_out_of_range(void) {
     cmdpredict_manager* manager = NULL;
     cmdpredict_create(&manager);
     if (cmdpredict_initialize(manager, NULL, rows[i].history, rows[i].maxHistory, rows[i].predictions,
-                              rows[i].modelDepth) != CMDPREDICT_ERROR_INVALID_ARGUMENT) {
+                              rows[i].modelDepth) != CMDPREDICT_ERROR_INVALID_ARGUMENT ||
+        cmdpredict_report_command(manager, "E", 5, 0) != CMDPREDICT_ERROR_NOT_INITIALIZED) {
       fprintf(stderr, "%s: accepted: %s\n", g_testName, rows[i].name);
       ++g_failedChecks;
     }
-    /* Refused before anything changed: the manager is still uninitialised. */
-    CHECK(cmdpredict_report_command(manager, "E", 5, 0) == CMDPREDICT_ERROR_NOT_INITIALIZED);
     cmdpredict_destroy(manager);
   }
 }
@@ -167,88 +186,80 @@ static void operations_before_initialize_report_not_initialized(void) {
   cmdpredict_destroy(manager);
 }
 
-static void report_command_learns_a_new_command_but_not_its_repeat(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
-  CHECK(cmdpredict_report_command(manager, "E", 5, 0) == CMDPREDICT_OK);
-  CHECK(cmdpredict_report_command(manager, "E", 5, 0) == CMDPREDICT_NOT_LEARNT);
-  cmdpredict_destroy(manager);
+static void report_command_learns_a_new_command(void) {
+  CHECK(cmdpredict_report_command(g_manager, "E", 5, 0) == CMDPREDICT_OK);
+}
+
+static void report_command_does_not_learn_a_repeat(void) {
+  cmdpredict_report_command(g_manager, "E", 5, 0);
+  CHECK(cmdpredict_report_command(g_manager, "E", 5, 0) == CMDPREDICT_NOT_LEARNT);
 }
 
 static void report_command_does_not_learn_a_run_marked_not_to_be_learnt(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
-  CHECK(cmdpredict_report_command(manager, "E", 5, 1) == CMDPREDICT_NOT_LEARNT);
-  cmdpredict_destroy(manager);
+  CHECK(cmdpredict_report_command(g_manager, "E", 5, 1) == CMDPREDICT_NOT_LEARNT);
 }
 
 static void invalid_utf8_in_an_environment_is_a_status(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
   size_t count = 0;
   int id = 0;
-  CHECK(cmdpredict_report_command(manager, "bad \xC3(", 5, 0) == CMDPREDICT_ERROR_INVALID_UTF8);
-  CHECK(cmdpredict_get_predictions(manager, "\xED\xA0\x80", NULL, NULL, 0, &count) ==
+  CHECK(cmdpredict_report_command(g_manager, "bad \xC3(", 5, 0) == CMDPREDICT_ERROR_INVALID_UTF8);
+  CHECK(cmdpredict_get_predictions(g_manager, "\xED\xA0\x80", NULL, NULL, 0, &count) ==
         CMDPREDICT_ERROR_INVALID_UTF8);
-  CHECK(cmdpredict_get_prediction(manager, "\xFF", 0, &id) == CMDPREDICT_ERROR_INVALID_UTF8);
-  cmdpredict_destroy(manager);
+  CHECK(cmdpredict_get_prediction(g_manager, "\xFF", 0, &id) == CMDPREDICT_ERROR_INVALID_UTF8);
 }
 
 static void get_predictions_ranks_the_usual_follower_first(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
   int ids[10];
   double probabilities[10];
   size_t count = 0;
-  Report(manager, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
-  CHECK(cmdpredict_get_predictions(manager, "Sketch", ids, probabilities, 10, &count) == CMDPREDICT_OK);
+  LearnHabit(g_manager);
+  CHECK(cmdpredict_get_predictions(g_manager, "Sketch", ids, probabilities, 10, &count) == CMDPREDICT_OK);
   CHECK(count == 3);
   CHECK(ids[0] == 7);
   CHECK(probabilities[0] > probabilities[1] && probabilities[1] >= probabilities[2] &&
         probabilities[2] > 0.0);
-  cmdpredict_destroy(manager);
 }
 
 static void get_predictions_with_no_room_tells_the_size_needed(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
   size_t count = 0;
-  Report(manager, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
-  CHECK(cmdpredict_get_predictions(manager, "Sketch", NULL, NULL, 0, &count) == CMDPREDICT_OK);
+  LearnHabit(g_manager);
+  CHECK(cmdpredict_get_predictions(g_manager, "Sketch", NULL, NULL, 0, &count) == CMDPREDICT_OK);
   CHECK(count == 3);
-  cmdpredict_destroy(manager);
 }
 
 static void get_predictions_never_writes_beyond_the_capacity(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
   int ids[3] = {-1, -1, -1};
   double probabilities[3] = {-1.0, -1.0, -1.0};
   size_t count = 0;
-  Report(manager, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
-  CHECK(cmdpredict_get_predictions(manager, "Sketch", ids, probabilities, 1, &count) == CMDPREDICT_OK);
-  CHECK(count == 3);
+  LearnHabit(g_manager);
+  CHECK(cmdpredict_get_predictions(g_manager, "Sketch", ids, probabilities, 1, &count) == CMDPREDICT_OK);
   CHECK(ids[0] == 7);
   CHECK(ids[1] == -1 && ids[2] == -1);
   CHECK(probabilities[1] == -1.0 && probabilities[2] == -1.0);
-  cmdpredict_destroy(manager);
 }
 
-static void get_prediction_reads_one_position_and_zero_beyond_the_list(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
-  int first = 0, beyond = -1, negative = -1;
-  Report(manager, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
-  CHECK(cmdpredict_get_prediction(manager, "Sketch", 0, &first) == CMDPREDICT_OK);
-  CHECK(cmdpredict_get_prediction(manager, "Sketch", 10, &beyond) == CMDPREDICT_OK);
-  CHECK(cmdpredict_get_prediction(manager, "Sketch", -1, &negative) == CMDPREDICT_OK);
-  CHECK(first == 7);
+static void get_prediction_reads_one_position(void) {
+  int id = 0;
+  LearnHabit(g_manager);
+  CHECK(cmdpredict_get_prediction(g_manager, "Sketch", 0, &id) == CMDPREDICT_OK);
+  CHECK(id == 7);
+}
+
+static void get_prediction_gives_zero_beyond_the_list(void) {
+  int beyond = -1, negative = -1;
+  LearnHabit(g_manager);
+  CHECK(cmdpredict_get_prediction(g_manager, "Sketch", 10, &beyond) == CMDPREDICT_OK);
+  CHECK(cmdpredict_get_prediction(g_manager, "Sketch", -1, &negative) == CMDPREDICT_OK);
   CHECK(beyond == 0 && negative == 0);
-  cmdpredict_destroy(manager);
 }
 
 static void take_back_returns_the_last_learnt_command_then_the_one_before(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
-  const int commands[] = {5, 7};
   int first = 0, second = 0;
-  Report(manager, "E", commands, 2);
-  CHECK(cmdpredict_take_back_last_command(manager, "E", &first) == CMDPREDICT_OK);
-  CHECK(cmdpredict_take_back_last_command(manager, "E", &second) == CMDPREDICT_OK);
+  cmdpredict_report_command(g_manager, "E", 5, 0);
+  cmdpredict_report_command(g_manager, "E", 7, 0);
+  CHECK(cmdpredict_take_back_last_command(g_manager, "E", &first) == CMDPREDICT_OK);
+  CHECK(cmdpredict_take_back_last_command(g_manager, "E", &second) == CMDPREDICT_OK);
   CHECK(first == 7 && second == 5);
-  cmdpredict_destroy(manager);
 }
 
 static void commands_excluded_from_training_are_not_learnt(void) {
@@ -287,73 +298,68 @@ static void saving_the_user_list_to_a_path_writes_that_file(void) {
   cmdpredict_destroy(manager);
 }
 
+/* No history: both managers predict from the whole model, whatever their latest commands. */
 static void saved_models_give_a_new_manager_the_same_predictions(void) {
-  /* No history: both managers predict from the whole model, whatever their latest commands. */
-  cmdpredict_manager* trainer = NewManager(TestPath(""), 0, 0);
-  cmdpredict_manager* next = NULL;
+  cmdpredict_manager* manager = NewManager(TestPath(""), 0, 0);
   int trained[10], loaded[10];
   double trainedProbabilities[10], loadedProbabilities[10];
   size_t trainedCount = 0, loadedCount = 0;
-  Report(trainer, "Sketch", kHabit, sizeof kHabit / sizeof kHabit[0]);
-  CHECK(cmdpredict_get_predictions(trainer, "Sketch", trained, trainedProbabilities, 10, &trainedCount) ==
-        CMDPREDICT_OK);
-  CHECK(cmdpredict_save_models(trainer) == CMDPREDICT_OK);
-  cmdpredict_destroy(trainer);
-
-  next = NewManager(TestPath(""), 0, 0);
-  CHECK(cmdpredict_get_predictions(next, "Sketch", loaded, loadedProbabilities, 10, &loadedCount) ==
-        CMDPREDICT_OK);
+  LearnHabit(manager);
+  cmdpredict_get_predictions(manager, "Sketch", trained, trainedProbabilities, 10, &trainedCount);
+  CHECK(cmdpredict_save_models(manager) == CMDPREDICT_OK);
+  cmdpredict_destroy(manager);
+  manager = NewManager(TestPath(""), 0, 0);
+  cmdpredict_get_predictions(manager, "Sketch", loaded, loadedProbabilities, 10, &loadedCount);
   CHECK(loadedCount == trainedCount && trainedCount == 3);
   CHECK(memcmp(loaded, trained, trainedCount * sizeof trained[0]) == 0);
   CHECK(memcmp(loadedProbabilities, trainedProbabilities, trainedCount * sizeof trainedProbabilities[0]) ==
         0);
-  cmdpredict_destroy(next);
+  cmdpredict_destroy(manager);
 }
 
 static void initialize_gives_models_the_model_depth(void) {
   cmdpredict_manager* manager = NewManager(TestPath(""), 1, 2);
-  const int commands[] = {5, 7, 9};
-  Report(manager, "E", commands, 3);
+  cmdpredict_report_command(manager, "E", 5, 0);
   CHECK(cmdpredict_save_models(manager) == CMDPREDICT_OK);
   CHECK(strstr(ReadText(TestPath("ModelPrediction/E.ContextTree")), "\"d\":2,") != NULL);
   cmdpredict_destroy(manager);
 }
 
 static void a_manager_without_a_folder_saves_no_file(void) {
-  cmdpredict_manager* manager = NewManager(NULL, 1, 0);
-  cmdpredict_report_command(manager, "E", 5, 0);
-  CHECK(cmdpredict_save_models(manager) == CMDPREDICT_OK);
+  cmdpredict_report_command(g_manager, "E", 5, 0);
+  CHECK(cmdpredict_save_models(g_manager) == CMDPREDICT_OK);
   CHECK(strcmp(ReadText("ModelPrediction/E.ContextTree"), "") == 0);
-  cmdpredict_destroy(manager);
 }
 
-static void a_folder_that_cannot_be_created_keeps_models_in_memory_and_is_reported(void) {
+static void a_folder_that_cannot_be_created_keeps_models_in_memory(void) {
   cmdpredict_manager* manager = NULL;
-  struct Heard heard = {0, 0, ""};
-  char folder[4096];
-  WriteText(SiblingPath("file"), "not a folder");
-  snprintf(folder, sizeof folder, "%s/app", SiblingPath("file"));
   cmdpredict_create(&manager);
-  CHECK(cmdpredict_set_diagnostic_handler(manager, Hear, &heard) == CMDPREDICT_OK);
-  CHECK(cmdpredict_initialize(manager, folder, 1, 10, 10, 0) == CMDPREDICT_MEMORY_ONLY);
-  CHECK(heard.count == 1 && heard.lastKind == CMDPREDICT_DIAGNOSTIC_FOLDER_NOT_CREATED);
+  CHECK(cmdpredict_initialize(manager, UncreatableFolder(), 1, 10, 10, 0) == CMDPREDICT_MEMORY_ONLY);
   CHECK(cmdpredict_report_command(manager, "E", 5, 0) == CMDPREDICT_OK);
   cmdpredict_destroy(manager);
 }
 
-static void a_model_that_cannot_be_written_fails_the_save_and_is_reported(void) {
-  /* A folder standing at the model file's name: another manager's folder made it. */
-  char blocker[4096];
-  cmdpredict_manager* blocking = NULL;
+static void a_folder_that_cannot_be_created_is_reported(void) {
   cmdpredict_manager* manager = NULL;
   struct Heard heard = {0, 0, ""};
-  snprintf(blocker, sizeof blocker, "%s/ModelPrediction/E.ContextTree", TestPath(""));
-  blocking = NewManager(blocker, 1, 0);
-  cmdpredict_destroy(blocking);
-  manager = NewManager(TestPath(""), 1, 0);
-  cmdpredict_set_diagnostic_handler(manager, Hear, &heard);
-  cmdpredict_report_command(manager, "E", 5, 0);
+  cmdpredict_create(&manager);
+  CHECK(cmdpredict_set_diagnostic_handler(manager, Hear, &heard) == CMDPREDICT_OK);
+  cmdpredict_initialize(manager, UncreatableFolder(), 1, 10, 10, 0);
+  CHECK(heard.count == 1 && heard.lastKind == CMDPREDICT_DIAGNOSTIC_FOLDER_NOT_CREATED);
+  cmdpredict_destroy(manager);
+}
+
+static void a_model_that_cannot_be_written_fails_the_save(void) {
+  struct Heard heard = {0, 0, ""};
+  cmdpredict_manager* manager = ManagerThatCannotSave(&heard);
   CHECK(cmdpredict_save_models(manager) == CMDPREDICT_ERROR_SAVE_FAILED);
+  cmdpredict_destroy(manager);
+}
+
+static void a_model_that_cannot_be_written_is_reported(void) {
+  struct Heard heard = {0, 0, ""};
+  cmdpredict_manager* manager = ManagerThatCannotSave(&heard);
+  cmdpredict_save_models(manager);
   CHECK(heard.lastKind == CMDPREDICT_DIAGNOSTIC_MODEL_NOT_SAVED); /* after the unreadable file's record */
   CHECK(strcmp(heard.lastEnvironment, "E") == 0);
   cmdpredict_destroy(manager);
@@ -362,13 +368,10 @@ static void a_model_that_cannot_be_written_fails_the_save_and_is_reported(void) 
 static void a_cleared_diagnostic_handler_hears_nothing(void) {
   cmdpredict_manager* manager = NULL;
   struct Heard heard = {0, 0, ""};
-  char folder[4096];
-  WriteText(SiblingPath("file"), "not a folder");
-  snprintf(folder, sizeof folder, "%s/app", SiblingPath("file"));
   cmdpredict_create(&manager);
   cmdpredict_set_diagnostic_handler(manager, Hear, &heard);
   CHECK(cmdpredict_set_diagnostic_handler(manager, NULL, NULL) == CMDPREDICT_OK);
-  cmdpredict_initialize(manager, folder, 1, 10, 10, 0);
+  cmdpredict_initialize(manager, UncreatableFolder(), 1, 10, 10, 0);
   CHECK(heard.count == 0);
   cmdpredict_destroy(manager);
 }
@@ -382,20 +385,23 @@ static const struct {
   void (*run)(void);
 } kTests[] = {
     CASE(version_is_the_project_version),
-    CASE(status_text_names_each_status_and_unknown_codes),
+    CASE(status_text_names_a_status),
+    CASE(status_text_of_an_unknown_code_says_so),
     CASE(create_refuses_a_null_result_pointer),
     CASE(destroy_ignores_a_null_manager),
     CASE(every_operation_refuses_a_null_manager),
     CASE(every_operation_refuses_a_null_required_pointer),
     CASE(initialize_refuses_each_option_out_of_range),
     CASE(operations_before_initialize_report_not_initialized),
-    CASE(report_command_learns_a_new_command_but_not_its_repeat),
+    CASE(report_command_learns_a_new_command),
+    CASE(report_command_does_not_learn_a_repeat),
     CASE(report_command_does_not_learn_a_run_marked_not_to_be_learnt),
     CASE(invalid_utf8_in_an_environment_is_a_status),
     CASE(get_predictions_ranks_the_usual_follower_first),
     CASE(get_predictions_with_no_room_tells_the_size_needed),
     CASE(get_predictions_never_writes_beyond_the_capacity),
-    CASE(get_prediction_reads_one_position_and_zero_beyond_the_list),
+    CASE(get_prediction_reads_one_position),
+    CASE(get_prediction_gives_zero_beyond_the_list),
     CASE(take_back_returns_the_last_learnt_command_then_the_one_before),
     CASE(commands_excluded_from_training_are_not_learnt),
     CASE(user_excluded_commands_are_not_learnt),
@@ -404,8 +410,10 @@ static const struct {
     CASE(saved_models_give_a_new_manager_the_same_predictions),
     CASE(initialize_gives_models_the_model_depth),
     CASE(a_manager_without_a_folder_saves_no_file),
-    CASE(a_folder_that_cannot_be_created_keeps_models_in_memory_and_is_reported),
-    CASE(a_model_that_cannot_be_written_fails_the_save_and_is_reported),
+    CASE(a_folder_that_cannot_be_created_keeps_models_in_memory),
+    CASE(a_folder_that_cannot_be_created_is_reported),
+    CASE(a_model_that_cannot_be_written_fails_the_save),
+    CASE(a_model_that_cannot_be_written_is_reported),
     CASE(a_cleared_diagnostic_handler_hears_nothing),
 };
 
@@ -420,7 +428,9 @@ int main(int argc, char** argv) {
     const int before = g_failedChecks;
     if (argc > 2 && strcmp(argv[2], kTests[i].name) != 0) continue;
     g_testName = kTests[i].name;
+    g_manager = NewManager(NULL, 1, 0);
     kTests[i].run();
+    cmdpredict_destroy(g_manager);
     ++ran;
     if (g_failedChecks != before) ++failed;
   }
