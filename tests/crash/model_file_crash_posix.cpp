@@ -1,22 +1,16 @@
-// Kills processes that save large model files at random moments and checks what they leave, and
-// lets several processes save the same models into one folder at once.
+// Checks what processes that save model files leave behind (POSIX only; exit status 0 when every
+// check held, each failed check printed):
 //
-//   model_file_crash_test kills   [--kills N] [--models M] [--items K] [--folder DIR]
-//   model_file_crash_test writers [--writers W] [--rounds R] [--models M] [--items K] [--folder DIR]
-//
-// kills: a child process saves M models over and over, each save with one more item learnt, and is
-// killed with SIGKILL at a random moment, N times. After each kill every model file loads in full
-// and holds the text of its last save that ended or of the save that the kill interrupted, and no
-// temporary is left of a model that was saved in full since (a temporary of the interrupted save
-// may stay until the next save of its model). A last child that is not killed must leave the model
-// files and no temporary at all.
+// kills: a child saves M models over and over, one more item learnt per save, and is killed with
+// SIGKILL at a random moment, N times. After each kill every model file loads in full and holds the
+// text of its last save that ended or of the save that the kill interrupted, and no temporary is
+// left of a model saved in full since. A last child, not killed, leaves no temporary at all.
 //
 // writers: W processes save the same M models, each with trees of its own, R times each, all at
-// once. Every save succeeds; afterwards every model file loads in full and holds the text of one
-// writer's last save, and no temporary is left.
+// once. Every save succeeds; every model file then loads in full and holds one writer's last save,
+// and no temporary is left.
 //
-// Each child writes a journal: a record before and after each save, with the hash of the text it
-// saves. Exit status 0 when every check held; each failed check is printed. POSIX only.
+// Each child journals a record before and after each save, with the hash of the text it saves.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -26,6 +20,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -40,13 +35,13 @@
 #include "models/contexttree/context_tree_file.h"
 #include "platform/env.h"
 #include "platform/temporary_file_name.h"
-#include "support/json/json_document.h"
 #include "testing/temp_folder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using Quenmar::Intel::ContextTree;
+using Trees = std::vector<std::unique_ptr<ContextTree>>;
+using Hash = std::optional<std::uint64_t>;  // of a file's text; none when there is no file
 
 struct Options {
   int kills = 20;
@@ -64,74 +59,45 @@ struct JournalRecord {
   std::uint64_t hash;
 };
 
+bool g_failed = false;
+
+void Fail(const std::string& what) {
+  std::fprintf(stderr, "FAILED: %s\n", what.c_str());
+  g_failed = true;
+}
+
 std::uint64_t HashOf(const std::string& text) { return std::hash<std::string>{}(text); }
 
 std::string ModelName(int model) { return "M" + std::to_string(model) + ".ContextTree"; }
 
-// A pipe whose write end the parent closes to let every saver start at once.
-class StartSignal {
- public:
-  StartSignal() {
-    if (::pipe(m_ends) != 0) m_ends[0] = m_ends[1] = -1;
-  }
-  ~StartSignal() {
-    CloseWriteEnd();
-    if (m_ends[0] >= 0) ::close(m_ends[0]);
-  }
-  StartSignal(const StartSignal&) = delete;
-  StartSignal& operator=(const StartSignal&) = delete;
-
-  void CloseWriteEnd() {
-    if (m_ends[1] >= 0) ::close(m_ends[1]);
-    m_ends[1] = -1;
-  }
-  // In a saver: returns when the parent has closed its write end.
-  void Await() {
-    CloseWriteEnd();
-    char byte = 0;
-    while (::read(m_ends[0], &byte, 1) > 0) {
-    }
-  }
-
- private:
-  int m_ends[2];
-};
-
-// The trees that a child saves: depth 6, learnt from a stream of a few hundred commands that depends
-// on the writer and the model, so that every save has a text of its own.
-std::vector<std::unique_ptr<ContextTree>> BuildTrees(const Options& options, int writer) {
-  std::vector<std::unique_ptr<ContextTree>> trees;
+// The trees of one writer: depth 6, learnt from a stream of commands that depends on the writer and
+// the model, so that every save has a text of its own.
+Trees BuildTrees(const Options& options, int writer) {
+  Trees trees;
   for (int model = 0; model < options.models; ++model) {
-    auto tree = std::make_unique<ContextTree>(6, 1);
+    trees.push_back(std::make_unique<ContextTree>(6, 1));
     std::mt19937 stream(static_cast<std::uint32_t>(writer * 1000 + model));
-    for (int item = 0; item < options.items; ++item) tree->AddItem(std::to_string(stream() % 300));
-    trees.push_back(std::move(tree));
+    for (int item = 0; item < options.items; ++item) trees.back()->AddItem(std::to_string(stream() % 300));
   }
   return trees;
 }
 
 // One child's saves: `rounds` rounds over every model (endlessly when negative), each with one more
-// item learnt. Tells the parent on `ready` when its trees are built and starts on the signal; exits 1
-// when a save fails.
-[[noreturn]] void RunSaver(const Options& options, const std::string& models, const std::string& journalPath,
-                           int writer, int rounds, int ready, StartSignal& start) {
-  auto trees = BuildTrees(options, writer);
+// item learnt. Exits 1 when a save fails.
+[[noreturn]] void RunSaver(Trees& trees, const std::string& models, const std::string& journalPath,
+                           int writer, int rounds) {
   const int journal = ::open(journalPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-  const char byte = 1;
-  if (journal < 0 || ::write(ready, &byte, 1) != 1) _exit(2);
-  ::close(ready);
-  start.Await();
+  if (journal < 0) _exit(2);
   for (int round = 0; rounds < 0 || round < rounds; ++round) {
-    for (int model = 0; model < options.models; ++model) {
-      ContextTree& tree = *trees[static_cast<std::size_t>(model)];
-      tree.AddItem("w" + std::to_string(writer) + "r" + std::to_string(round));
+    for (std::size_t model = 0; model < trees.size(); ++model) {
+      trees[model]->AddItem("w" + std::to_string(writer) + "r" + std::to_string(round));
       // What ContextTree::Save does, with the text made once for the journal and the file, so
       // that most kills fall into the writing of the file.
-      const std::string text = *Quenmar::Intel::ToFileText(tree);
+      const std::string text = *Quenmar::Intel::ToFileText(*trees[model]);
       JournalRecord record{static_cast<std::uint32_t>(model), 0, HashOf(text)};
       if (::write(journal, &record, sizeof record) != sizeof record) _exit(2);
-      if (!cmdpredict::CurrentEnv().ReplaceFile(models + "/" + ModelName(model), text)) {
-        std::fprintf(stderr, "writer %d: saving model %d failed\n", writer, model);
+      if (!cmdpredict::CurrentEnv().ReplaceFile(models + "/" + ModelName(static_cast<int>(model)), text)) {
+        std::fprintf(stderr, "writer %d: saving model %zu failed\n", writer, model);
         _exit(1);
       }
       record.ended = 1;
@@ -141,14 +107,14 @@ std::vector<std::unique_ptr<ContextTree>> BuildTrees(const Options& options, int
   _exit(0);
 }
 
-std::vector<JournalRecord> ReadJournal(const std::string& path) {
-  std::string bytes;
-  cmdpredict::SystemEnv().ReadFile(path, bytes);
-  std::vector<JournalRecord> records(bytes.size() / sizeof(JournalRecord));
-  std::copy(bytes.begin(),
-            bytes.begin() + static_cast<std::ptrdiff_t>(records.size() * sizeof(JournalRecord)),
-            reinterpret_cast<char*>(records.data()));
-  return records;
+// Forks a saver of the trees. Trees are built before, so that savers forked one after the other
+// save at the same time.
+pid_t StartSaver(Trees& trees, const std::string& models, const std::string& journal, int writer,
+                 int rounds) {
+  const pid_t child = ::fork();
+  if (child == 0) RunSaver(trees, models, journal, writer, rounds);
+  if (child < 0) Fail("a saver could not start");
+  return child;
 }
 
 bool ExitedCleanly(pid_t child) {
@@ -156,105 +122,66 @@ bool ExitedCleanly(pid_t child) {
   return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// Starts a saver and waits until its trees are built; -1 when it cannot be started or fails before.
-pid_t StartSaver(const Options& options, const std::string& models, const std::string& journal, int writer,
-                 int rounds, StartSignal& start) {
-  int channel[2];
-  if (::pipe(channel) != 0) return -1;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(channel[0]);
-    RunSaver(options, models, journal, writer, rounds, channel[1], start);
-  }
-  ::close(channel[1]);
-  char byte = 0;
-  const bool ready = child > 0 && ::read(channel[0], &byte, 1) == 1;
-  ::close(channel[0]);
-  if (child > 0 && !ready) ExitedCleanly(child);  // reaps it
-  return ready ? child : -1;
+std::vector<JournalRecord> ReadJournal(const std::string& path) {
+  std::string bytes;
+  cmdpredict::SystemEnv().ReadFile(path, bytes);
+  std::vector<JournalRecord> records(bytes.size() / sizeof(JournalRecord));
+  std::memcpy(records.data(), bytes.data(), records.size() * sizeof(JournalRecord));
+  return records;
 }
 
-// Starts one saver at once.
-pid_t StartOneSaver(const Options& options, const std::string& models, const std::string& journal, int writer,
-                    int rounds) {
-  StartSignal start;
-  const pid_t child = StartSaver(options, models, journal, writer, rounds, start);
-  start.CloseWriteEnd();
-  return child;
+// The hash of the model file's text, after checking that it loads in full.
+Hash FileHash(const std::string& models, int model) {
+  std::string text;
+  if (!cmdpredict::SystemEnv().ReadFile(models + "/" + ModelName(model), text)) return std::nullopt;
+  ContextTree tree;
+  const Quenmar::Intel::TextLoad load = Quenmar::Intel::LoadFromText(tree, text);
+  if (!load.isJson || load.severity != Quenmar::Intel::kLoadedFully)
+    Fail(ModelName(model) + " does not load in full");
+  return HashOf(text);
 }
 
-class Checker {
- public:
-  explicit Checker(std::string models) : m_models(std::move(models)) {}
-
-  // The hash of the model file's text, after checking that it loads in full; nothing when it is
-  // missing.
-  std::optional<std::uint64_t> FileHash(int model) {
-    std::string text;
-    if (!cmdpredict::SystemEnv().ReadFile(m_models + "/" + ModelName(model), text)) return std::nullopt;
-    const cmdpredict::JsonDocumentPtr document = cmdpredict::CreateJsonDocument();
-    const cmdpredict::JsonValue* root = document->Parse(text.c_str());
-    ContextTree tree;
-    if (document->HasParseError() ||
-        Quenmar::Intel::FromJson(tree, cmdpredict::JsonReference(*root)) != Quenmar::Intel::kLoadedFully) {
-      Fail(ModelName(model) + " does not load in full");
+// The models that have a temporary in the folder. Any other file than models and their
+// temporaries is a failure.
+std::set<int> ModelsWithTemporaries(const std::string& models, int count) {
+  std::set<int> found;
+  for (const auto& entry : std::filesystem::directory_iterator(models)) {
+    const std::string name = entry.path().filename().string();
+    bool known = false;
+    for (int model = 0; model < count; ++model) {
+      const bool temporary = cmdpredict::IsTemporaryNameOf(name, ModelName(model));
+      if (temporary) found.insert(model);
+      known = known || temporary || name == ModelName(model);
     }
-    return HashOf(text);
+    if (!known) Fail("unexpected file " + name);
   }
+  return found;
+}
 
-  // The models that have a temporary in the folder. Any other file than models and their
-  // temporaries is a failure.
-  std::set<int> ModelsWithTemporaries(int models) {
-    std::set<int> found;
-    for (const auto& entry : fs::directory_iterator(m_models)) {
-      const std::string name = entry.path().filename().string();
-      bool known = false;
-      for (int model = 0; model < models; ++model) {
-        if (cmdpredict::IsTemporaryNameOf(name, ModelName(model))) found.insert(model);
-        known = known || name == ModelName(model) || cmdpredict::IsTemporaryNameOf(name, ModelName(model));
-      }
-      if (!known) Fail("unexpected file " + name);
-    }
-    return found;
-  }
-
-  void Fail(const std::string& what) {
-    std::fprintf(stderr, "FAILED: %s\n", what.c_str());
-    m_failed = true;
-  }
-  bool Failed() const { return m_failed; }
-
- private:
-  std::string m_models;
-  bool m_failed = false;
-};
-
-int RunKills(const Options& options, const std::string& folder) {
+void RunKills(const Options& options, const std::string& folder) {
   const std::string models = folder + "/models";
-  fs::create_directory(models);
-  Checker checker(models);
-  std::vector<std::optional<std::uint64_t>> saved(static_cast<std::size_t>(options.models));
+  std::filesystem::create_directory(models);
+  std::vector<Hash> saved(static_cast<std::size_t>(options.models));
   std::mt19937_64 random{std::random_device{}()};
 
   // One round without a kill measures how long a round of saves takes; kills fall within two.
-  const pid_t first = StartOneSaver(options, models, folder + "/journal-first", 0, 1);
+  Trees first = BuildTrees(options, 0);
   const auto start = std::chrono::steady_clock::now();
-  if (!ExitedCleanly(first)) checker.Fail("the first saver failed");
+  if (!ExitedCleanly(StartSaver(first, models, folder + "/journal-first", 0, 1)))
+    Fail("the first saver failed");
   const auto round =
       std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
   for (int model = 0; model < options.models; ++model)
-    saved[static_cast<std::size_t>(model)] = checker.FileHash(model);
+    saved[static_cast<std::size_t>(model)] = FileHash(models, model);
 
   int interrupted = 0, leftTemporaries = 0;
-  for (int kill = 0; kill <= options.kills && !checker.Failed(); ++kill) {
+  for (int kill = 0; kill <= options.kills && !g_failed; ++kill) {
     const bool last = kill == options.kills;  // the last run ends without a kill
     const std::string journal = folder + "/journal-" + std::to_string(kill);
-    const pid_t child = StartOneSaver(options, models, journal, kill + 1, last ? 1 : -1);
-    if (child < 0) {
-      checker.Fail("a saver could not start");
-    } else if (last) {
-      if (!ExitedCleanly(child)) checker.Fail("the last saver failed");
-    } else {
+    Trees trees = BuildTrees(options, kill + 1);
+    const pid_t child = StartSaver(trees, models, journal, kill + 1, last ? 1 : -1);
+    if (last && !ExitedCleanly(child)) Fail("the last saver failed");
+    if (!last && child > 0) {
       std::this_thread::sleep_for(std::chrono::microseconds(random() % (2 * round.count() + 1)));
       ::kill(child, SIGKILL);
       ::waitpid(child, nullptr, 0);
@@ -271,42 +198,40 @@ int RunKills(const Options& options, const std::string& folder) {
     if (cut) ++interrupted;
     const auto isCut = [&](int model) { return cut && static_cast<int>(cut->model) == model; };
     for (int model = 0; model < options.models; ++model) {
-      const std::optional<std::uint64_t> file = checker.FileHash(model);
+      const Hash file = FileHash(models, model);
       if (isCut(model) && file == cut->hash) {
         saved[static_cast<std::size_t>(model)] = file;
       } else if (file != saved[static_cast<std::size_t>(model)]) {
-        checker.Fail(ModelName(model) + " after kill " + std::to_string(kill) +
-                     " holds neither its old nor its new text");
+        Fail(ModelName(model) + " after kill " + std::to_string(kill) +
+             " holds neither its old nor its new text");
       }
     }
-    const std::set<int> temporaries = checker.ModelsWithTemporaries(options.models);
+    const std::set<int> temporaries = ModelsWithTemporaries(models, options.models);
     for (const int model : temporaries) {
-      if (savedSince.count(model) && !isCut(model)) {
-        checker.Fail("a temporary of " + ModelName(model) + " survived its next save");
-      }
+      if (savedSince.count(model) && !isCut(model))
+        Fail("a temporary of " + ModelName(model) + " survived its next save");
     }
-    if (last && !temporaries.empty()) checker.Fail("temporaries left after the last saver");
+    if (last && !temporaries.empty()) Fail("temporaries left after the last saver");
     leftTemporaries += static_cast<int>(temporaries.size());
   }
   std::printf(
       "%d kills, %d during a save, %d temporaries seen after them; one round of saves takes %lld us\n",
       options.kills, interrupted, leftTemporaries, static_cast<long long>(round.count()));
-  return checker.Failed() ? 1 : 0;
 }
 
-int RunWriters(const Options& options, const std::string& folder) {
+void RunWriters(const Options& options, const std::string& folder) {
   const std::string models = folder + "/models";
-  fs::create_directory(models);
-  Checker checker(models);
+  std::filesystem::create_directory(models);
+  std::vector<Trees> trees;
+  for (int writer = 0; writer < options.writers; ++writer) trees.push_back(BuildTrees(options, writer));
   std::vector<pid_t> children;
-  StartSignal start;
   for (int writer = 0; writer < options.writers; ++writer) {
-    children.push_back(StartSaver(options, models, folder + "/journal-" + std::to_string(writer), writer,
-                                  options.rounds, start));
+    const std::string journal = folder + "/journal-" + std::to_string(writer);
+    children.push_back(
+        StartSaver(trees[static_cast<std::size_t>(writer)], models, journal, writer, options.rounds));
   }
-  start.CloseWriteEnd();
   for (const pid_t child : children) {
-    if (!ExitedCleanly(child)) checker.Fail("a writer failed");
+    if (!ExitedCleanly(child)) Fail("a writer failed");
   }
   // The text of each writer's last save of each model.
   std::map<int, std::set<std::uint64_t>> lastSaves;
@@ -318,14 +243,12 @@ int RunWriters(const Options& options, const std::string& folder) {
     for (const auto& [model, hash] : last) lastSaves[model].insert(hash);
   }
   for (int model = 0; model < options.models; ++model) {
-    const std::optional<std::uint64_t> file = checker.FileHash(model);
-    if (!file || lastSaves[model].count(*file) == 0)
-      checker.Fail(ModelName(model) + " is no writer's last save");
+    const Hash file = FileHash(models, model);
+    if (!file || lastSaves[model].count(*file) == 0) Fail(ModelName(model) + " is no writer's last save");
   }
-  if (!checker.ModelsWithTemporaries(options.models).empty()) checker.Fail("temporaries left by the writers");
+  if (!ModelsWithTemporaries(models, options.models).empty()) Fail("temporaries left by the writers");
   std::printf("%d writers saved %d models %d times each at once\n", options.writers, options.models,
               options.rounds);
-  return checker.Failed() ? 1 : 0;
 }
 
 }  // namespace
@@ -352,5 +275,6 @@ int main(int argc, char** argv) {
     temporary = std::make_unique<cmdpredict::TempFolder>();
     options.folder = temporary->Path();
   }
-  return kills->parsed() ? RunKills(options, options.folder) : RunWriters(options, options.folder);
+  kills->parsed() ? RunKills(options, options.folder) : RunWriters(options, options.folder);
+  return g_failed ? 1 : 0;
 }
