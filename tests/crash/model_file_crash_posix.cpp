@@ -49,7 +49,6 @@ struct Options {
   int rounds = 5;
   int models = 3;
   int items = 4000;
-  std::string folder;  // a temporary folder when empty
 };
 
 // One journal record, written in one write(2) call, so that a kill leaves it whole or absent.
@@ -266,15 +265,10 @@ int main(int argc, char** argv) {
   for (CLI::App* command : {kills, writers}) {
     command->add_option("--models", options.models, "model files")->check(CLI::PositiveNumber);
     command->add_option("--items", options.items, "items learnt by each tree")->check(CLI::PositiveNumber);
-    command->add_option("--folder", options.folder, "work in this existing, empty folder");
   }
   CLI11_PARSE(app, argc, argv);
 
-  std::unique_ptr<cmdpredict::TempFolder> temporary;
-  if (options.folder.empty()) {
-    temporary = std::make_unique<cmdpredict::TempFolder>();
-    options.folder = temporary->Path();
-  }
-  kills->parsed() ? RunKills(options, options.folder) : RunWriters(options, options.folder);
+  const cmdpredict::TempFolder folder;
+  kills->parsed() ? RunKills(options, folder.Path()) : RunWriters(options, folder.Path());
   return g_failed ? 1 : 0;
 }

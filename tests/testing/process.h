@@ -35,15 +35,14 @@ class ScopedEnvironmentVariable {
   std::string m_previous;
 };
 
-// The system calls underneath, one file per platform.
+// The system calls underneath, one file per platform: a pipe from the command's standard output
+// (null on failure), its exit status (-1 when it did not exit), and setting a variable (removing it
+// when `value` is null).
 namespace process_system {
 
-// A pipe from the command's standard output (arguments as for RunCommand); null on failure.
 std::FILE* OpenCommand(const std::string& program, const std::string& arguments,
                        const std::string& workingFolder, const std::string& inputFile);
-// Closes the pipe and returns the command's exit status, -1 when it did not exit.
 int CloseCommand(std::FILE* pipe);
-// Sets the variable, or removes it when `value` is null.
 void SetVariable(const std::string& name, const std::string* value);
 
 }  // namespace process_system

@@ -10,12 +10,12 @@
 namespace cmdpredict::cli {
 namespace {
 
-TEST(WindowsTool, ReadsALogWhoseNameIsNotAsciiAndWritesLfLineEnds) {
+TEST(WindowsTool, TracesALogWhoseNameIsNotAsciiWithLfLineEnds) {
   TempFolder folder;
-  const std::string log = folder.File("\xC3\x9C" "bung.csv");  // Übung.csv
+  const std::string log = folder.File(u8"\u00DCbung.csv");
   ASSERT_TRUE(SystemEnv().ReplaceFile(log, "E,1\nE,1\n"));
-  const CommandRun run =
-      RunCommand(CMDPREDICT_CLI_PATH, "replay --no-save --trace --app-data " + folder.File("app") + " " + log);
+  const CommandRun run = RunCommand(CMDPREDICT_CLI_PATH,
+                                    "replay --no-save --trace --app-data " + folder.File("app") + " " + log);
   ASSERT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "{\"line\":1,\"env\":\"E\",\"command\":1,\"result\":0,\"predictions\":[[1,1.0]]}\n"

@@ -11,18 +11,15 @@ namespace {
 
 using ReplayTool = ToolTest;
 
-// One line of --trace for an event of the environment "E".
-std::string TraceLine(int line, int command, int result, const std::string& predictions) {
-  return "{\"line\":" + std::to_string(line) + ",\"env\":\"E\",\"command\":" + std::to_string(command) +
-         ",\"result\":" + std::to_string(result) + ",\"predictions\":" + predictions + "}\n";
-}
-
 TEST_F(ReplayTool, TracesEachEventWithTheListAfterIt) {
   const ToolRun run = Replay("--trace", "E,1\nE,2\n# comment\nE,1\n");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, TraceLine(1, 1, 0, "[[1,1.0]]") + TraceLine(2, 2, 0, "[[2,0.5],[1,0.5]]") +
-                         TraceLine(4, 1, 0, "[[2,0.7777777777777778],[1,0.2222222222222222]]"));
+  EXPECT_EQ(run.out,
+            "{\"line\":1,\"env\":\"E\",\"command\":1,\"result\":0,\"predictions\":[[1,1.0]]}\n"
+            "{\"line\":2,\"env\":\"E\",\"command\":2,\"result\":0,\"predictions\":[[2,0.5],[1,0.5]]}\n"
+            "{\"line\":4,\"env\":\"E\",\"command\":1,\"result\":0,"
+            "\"predictions\":[[2,0.7777777777777778],[1,0.2222222222222222]]}\n");
 }
 
 TEST_F(ReplayTool, TraceScoredAddsTheListScoredBeforeEachEvent) {
@@ -33,6 +30,13 @@ TEST_F(ReplayTool, TraceScoredAddsTheListScoredBeforeEachEvent) {
             "{\"line\":2,\"env\":\"F\",\"command\":7,\"result\":0,\"predictions\":[[7,1.0]],\"scored\":[]}\n"
             "{\"line\":3,\"env\":\"E\",\"command\":2,\"result\":0,\"predictions\":[[2,0.5],[1,0.5]],"
             "\"scored\":[[1,1.0]]}\n");
+}
+
+// Even when a model file exists: the manager loads an environment's model at its first event.
+TEST_F(ReplayTool, TraceScoredListsNothingBeforeAnEnvironmentsFirstEvent) {
+  ASSERT_EQ(Replay("", "E,1\nE,2\n").status, 0);
+  const std::string line = Replay("--trace-scored --no-save", "E,1\n").out;
+  EXPECT_EQ(line.substr(line.find(",\"scored\"")), ",\"scored\":[]}\n");
 }
 
 TEST_F(ReplayTool, SavesEachEnvironmentsModelAtTheEnd) {
