@@ -1,9 +1,7 @@
 /* Tests of the C interface, written in C and linked against the shared library as a C host would.
- *
  *   cmdpredict_c_tests DATA-FOLDER [TEST-NAME]
- *
- * Runs the named test (every test without a name); each test keeps its files in
- * DATA-FOLDER/TEST-NAME/. Prints "N passed, M failed" and exits nonzero when a check failed. */
+ * runs the named test (every test without a name), which keeps its files in DATA-FOLDER/TEST-NAME/,
+ * prints "N passed, M failed" and exits nonzero when a check failed. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -61,10 +59,7 @@ static void LearnHabit(cmdpredict_manager* manager) {
 
 static void WriteText(const char* path, const char* text) {
   FILE* file = fopen(path, "wb");
-  CHECK(file != NULL);
-  if (file == NULL) return;
-  fputs(text, file);
-  fclose(file);
+  CHECK(file != NULL && fputs(text, file) >= 0 && fclose(file) == 0);
 }
 
 /* The file's text (at most 4095 bytes) in a static buffer; "" when it cannot be read. */
@@ -233,8 +228,7 @@ static void get_predictions_never_writes_beyond_the_capacity(void) {
   size_t count = 0;
   LearnHabit(g_manager);
   CHECK(cmdpredict_get_predictions(g_manager, "Sketch", ids, probabilities, 1, &count) == CMDPREDICT_OK);
-  CHECK(ids[0] == 7);
-  CHECK(ids[1] == -1 && ids[2] == -1);
+  CHECK(ids[0] == 7 && ids[1] == -1 && ids[2] == -1);
   CHECK(probabilities[1] == -1.0 && probabilities[2] == -1.0);
 }
 
