@@ -17,10 +17,10 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -125,7 +125,7 @@ std::vector<JournalRecord> ReadJournal(const std::string& path) {
   std::string bytes;
   cmdpredict::SystemEnv().ReadFile(path, bytes);
   std::vector<JournalRecord> records(bytes.size() / sizeof(JournalRecord));
-  std::memcpy(records.data(), bytes.data(), records.size() * sizeof(JournalRecord));
+  std::copy_n(bytes.data(), records.size() * sizeof(JournalRecord), reinterpret_cast<char*>(records.data()));
   return records;
 }
 
