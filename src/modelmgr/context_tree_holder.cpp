@@ -1,25 +1,17 @@
 #include "modelmgr/context_tree_holder.h"
 
-#include <locale>
-#include <sstream>
-
 #include "platform/paths.h"
 #include "platform/unicode.h"
 #include "support/files/file_name_escape.h"
+#include "support/files/leading_integer.h"
 
 namespace {
 
 std::string ItemText(int commandId) { return std::to_string(commandId); }
 
-// Reads the text as a formatted stream extraction of an int does: leading white space, a sign and
-// digits, stopping at the first other character; 0 when no digit can be read.
-int ReadCommandId(const std::string& text) {
-  std::istringstream stream(text);
-  stream.imbue(std::locale::classic());
-  int commandId = 0;
-  stream >> commandId;
-  return commandId;
-}
+// Reads the text as a formatted stream extraction of an int does: 0 when no digit can be read, and
+// the end of int's range on the number's side when it lies beyond.
+int ReadCommandId(const std::string& text) { return cmdpredict::ReadLeadingInteger(text).value; }
 
 }  // namespace
 

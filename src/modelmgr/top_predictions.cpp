@@ -1,10 +1,11 @@
 #include "modelmgr/top_predictions.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "support/files/leading_integer.h"
 
 namespace {
 
@@ -34,26 +35,12 @@ std::vector<Entry> TakeBest(const Quenmar::Intel::PredictionMap& predictions, st
   return entries;
 }
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// std::stoi without exceptions and independent of the C locale: leading white space, an optional
-// sign, at least one digit; the number must fit an int. Reading stops at the first character that
-// cannot continue the number.
+// The identifier that the item text names, read as std::stoi reads an int; none when the text does
+// not start with a number in the range of int.
 std::optional<int> ReadIdentifier(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i == text.size() || !IsDigit(text[i])) return std::nullopt;
-  std::int64_t value = 0;
-  for (; i < text.size() && IsDigit(text[i]); ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<std::int64_t>(INT_MAX) + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value < INT_MIN || value > INT_MAX) return std::nullopt;
-  return static_cast<int>(value);
+  const cmdpredict::LeadingInteger read = cmdpredict::ReadLeadingInteger(text);
+  if (read.outcome != cmdpredict::LeadingInteger::Outcome::kNumber) return std::nullopt;
+  return read.value;
 }
 
 bool IsExcluded(const std::map<LONG, bool>& excluded, int identifier) {

@@ -1,39 +1,30 @@
 #include "userdata/exclusion_list_file.h"
 
-#include <cstdint>
+#include <algorithm>
+
+#include "support/files/leading_integer.h"
 
 namespace cmdpredict {
 namespace {
 
-// White space as the "C" locale classifies it. A CR before a line's LF is white space, so lines
-// that end with CR LF read exactly like lines that end with LF.
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The numbers of one line, read one after the other.
+// The numbers of one line, read one after the other. A CR before a line's LF is white space, so
+// lines that end with CR LF read exactly like lines that end with LF.
 class LineReader {
  public:
   explicit LineReader(std::string_view line) : m_rest(line) {}
 
-  // False when the next text (after white space) is not a number in the signed 32-bit range.
+  // False when the next text (after white space) is not a number in the signed 32-bit range. The
+  // white space, a sign and the digits are used up either way, as a stream extraction would.
   bool ReadNumber(LONG& number) {
-    SkipSpace();
-    const bool negative = TakeSign();
-    if (m_rest.empty() || !IsDigit(m_rest.front())) return false;
-    const std::uint64_t magnitude = TakeDigits();
-    if (magnitude > (negative ? kLargestMagnitude : kLargestMagnitude - 1)) return false;
-    const std::int64_t value =
-        negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
-    number = static_cast<LONG>(value);
+    const LeadingInteger read = ReadLeadingInteger(m_rest);
+    m_rest.remove_prefix(read.end);
+    if (read.outcome != LeadingInteger::Outcome::kNumber) return false;
+    number = static_cast<LONG>(read.value);
     return true;
   }
 
   // True when nothing but white space is left.
-  bool AtEnd() {
-    SkipSpace();
-    return m_rest.empty();
-  }
+  bool AtEnd() const { return std::all_of(m_rest.begin(), m_rest.end(), IsCWhiteSpace); }
 
   // Skips a comma that follows directly; true when there was one.
   bool SkipComma() {
@@ -43,33 +34,6 @@ class LineReader {
   }
 
  private:
-  // The magnitude of the smallest 32-bit number; any larger magnitude is out of range either way.
-  static constexpr std::uint64_t kLargestMagnitude = std::uint64_t{1} << 31;
-
-  void SkipSpace() {
-    while (!m_rest.empty() && IsSpace(m_rest.front())) m_rest.remove_prefix(1);
-  }
-
-  // True for a minus sign; a plus sign is skipped too.
-  bool TakeSign() {
-    if (m_rest.empty() || (m_rest.front() != '+' && m_rest.front() != '-')) return false;
-    const bool negative = m_rest.front() == '-';
-    m_rest.remove_prefix(1);
-    return negative;
-  }
-
-  // Consumes every digit; once the value is out of range it stops growing, so a long run of
-  // digits cannot overflow the accumulator.
-  std::uint64_t TakeDigits() {
-    std::uint64_t magnitude = 0;
-    while (!m_rest.empty() && IsDigit(m_rest.front())) {
-      if (magnitude <= kLargestMagnitude)
-        magnitude = magnitude * 10 + static_cast<unsigned>(m_rest.front() - '0');
-      m_rest.remove_prefix(1);
-    }
-    return magnitude;
-  }
-
   std::string_view m_rest;
 };
 

@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <exception>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -14,6 +13,7 @@
 
 #include "platform/env.h"
 #include "support/files/files.h"
+#include "support/files/leading_integer.h"
 #include "support/files/text.h"
 #include "support/json/json_document.h"
 #include "support/json/json_text.h"
@@ -275,14 +275,13 @@ void BackUp(const std::string& text, const std::string& backupName, cmdpredict::
 
 bool IsAcceptedVersion(ModelVersion version) { return version.major >= 1 && version.minor >= 0; }
 
-// A decimal number at the start of the text, read the way std::stoi reads it.
+// A decimal number at the start of the text, read the way std::stoi reads it; false when there is
+// none, or one outside the range of int.
 bool ReadVersionPart(const std::string& text, int& number) {
-  try {
-    number = std::stoi(text);
-    return true;
-  } catch (const std::exception&) {  // no number, or one outside the range of int
-    return false;
-  }
+  const cmdpredict::LeadingInteger read = cmdpredict::ReadLeadingInteger(text);
+  if (read.outcome != cmdpredict::LeadingInteger::Outcome::kNumber) return false;
+  number = read.value;
+  return true;
 }
 
 // What a load that used the file only in part tells the host. Nothing learnt survived when the
