@@ -9,10 +9,28 @@
 
 #include "manager/keyboard_hook.h"
 #include "modelmgr/prediction_model_manager.h"
-#include "platform/env.h"
 #include "platform/unicode.h"
 #include "support/diagnostics.h"
 #include "support/files/files.h"
+#include "support/files/folder_listing.h"
+
+namespace {
+
+// Creates the application-data folder, with its missing parents, and the model folder in it. On
+// failure `failedFolder` names the folder that could not be made ready.
+cmdpredict::FileResult PrepareModelFolder(const std::string& appDataFolder, const std::string& modelFolder,
+                                          std::string& failedFolder) {
+  failedFolder = appDataFolder;
+  cmdpredict::FileResult result = cmdpredict::EnsureFolderWithParents(appDataFolder);
+  if (!result) return result;
+  failedFolder = modelFolder;
+  result = cmdpredict::EnsureFolder(modelFolder);
+  // A file standing at the model folder's name "exists" for EnsureFolder, but holds no models.
+  if (result) result = cmdpredict::IsListableFolder(modelFolder);
+  return result;
+}
+
+}  // namespace
 
 CPredictionCommandManager::CPredictionCommandManager() = default;
 
@@ -37,19 +55,15 @@ LONG CPredictionCommandManager::Initialize(const WChar* /*ignoredString*/, const
   if (appDataFolder == nullptr) return S_OK;
 
   m_appDataFolder = appDataFolder;
-  const std::string appData = cmdpredict::WideToUtf8Path(m_appDataFolder);
-  const WString subFolderName = CMDPREDICT_WIDE("ModelPrediction");
-  WString modelFolder = subFolderName;
-  // A file standing at the model folder's name "exists" for CreateAppDataSubFolder, but holds no models.
-  if (!cmdpredict::EnsureFolderWithParents(appData) || !CreateAppDataSubFolder(modelFolder) ||
-      !cmdpredict::IsFolder(cmdpredict::WideToUtf8Path(modelFolder))) {
+  const WString modelFolder = m_appDataFolder + CMDPREDICT_WIDE("ModelPrediction");
+  std::string failedFolder;
+  const cmdpredict::FileResult ready = PrepareModelFolder(
+      cmdpredict::WideToUtf8Path(m_appDataFolder), cmdpredict::WideToUtf8Path(modelFolder), failedFolder);
+  if (!ready) {
     // The models stay in memory: nothing is read or written relative to the current folder.
-    const std::string reason = cmdpredict::CurrentEnv().LastErrorText();
-    const bool appDataExists = cmdpredict::FileExists(appData) == 0;
     cmdpredict::Diagnostics diagnostics;
-    cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kFolderNotCreated,
-                              appDataExists ? appData + cmdpredict::WideToUtf8Path(subFolderName) : appData,
-                              reason);
+    cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kFolderNotCreated, failedFolder,
+                              ready.FailureReason());
     Report(diagnostics);
     return S_FALSE;
   }

@@ -5,7 +5,9 @@
 
 namespace {
 
-bool EnsureFolder(const cmdpredict::WString& folder) { return cmdpredict::EnsureFolder(cmdpredict::WideToUtf8Path(folder)); }
+bool EnsureFolder(const cmdpredict::WString& folder) {
+  return static_cast<bool>(cmdpredict::EnsureFolder(cmdpredict::WideToUtf8Path(folder)));
+}
 
 }  // namespace
 

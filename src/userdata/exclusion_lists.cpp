@@ -3,9 +3,9 @@
 #include <string>
 
 #include "cmdpredict/prediction_command_manager.h"
-#include "platform/env.h"
 #include "platform/unicode.h"
 #include "support/diagnostics.h"
+#include "support/files/file_contents.h"
 #include "support/files/files.h"
 #include "userdata/exclusion_list_file.h"
 
@@ -16,10 +16,10 @@ using cmdpredict::DiagnosticKind;
 // The whole file, or false when it cannot be read. A file that does not exist is not reported: the
 // user's list has none before its first save.
 bool ReadListFile(const std::string& path, std::string& text, cmdpredict::Diagnostics& diagnostics) {
-  if (cmdpredict::CurrentEnv().ReadFile(path, text)) return true;
-  const std::string reason = cmdpredict::CurrentEnv().LastErrorText();
+  const cmdpredict::FileResult read = cmdpredict::ReadWholeFile(path, text);
+  if (read) return true;
   if (cmdpredict::FileExists(path) == 0) {
-    cmdpredict::AddDiagnostic(diagnostics, DiagnosticKind::kListFileUnusable, path, reason);
+    cmdpredict::AddDiagnostic(diagnostics, DiagnosticKind::kListFileUnusable, path, read.FailureReason());
   }
   return false;
 }
@@ -73,10 +73,12 @@ LONG CPredictionCommandManager::SaveCommandsUserExcluded(const WString& fileName
   if (commands.empty() || fileName.empty()) return S_OK;
   // A failed write leaves the previous file whole; the result stays S_OK, the handler is told.
   const std::string path = cmdpredict::WideToUtf8Path(fileName);
-  if (!cmdpredict::CurrentEnv().ReplaceFile(path, cmdpredict::FormatUserExclusionList(commands))) {
+  const cmdpredict::FileResult written =
+      cmdpredict::WriteFileAtomically(path, cmdpredict::FormatUserExclusionList(commands));
+  if (!written) {
     cmdpredict::Diagnostics diagnostics;
     cmdpredict::AddDiagnostic(diagnostics, DiagnosticKind::kListFileNotWritten, path,
-                              cmdpredict::CurrentEnv().LastErrorText());
+                              written.FailureReason());
     Report(diagnostics);
   }
   return S_OK;

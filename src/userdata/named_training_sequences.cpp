@@ -4,10 +4,10 @@
 #include <string>
 
 #include "cmdpredict/prediction_command_manager.h"
-#include "platform/env.h"
 #include "platform/paths.h"
 #include "platform/unicode.h"
 #include "support/diagnostics.h"
+#include "support/files/file_contents.h"
 #include "support/files/file_name_escape.h"
 #include "support/files/files.h"
 #include "userdata/csv_table.h"
@@ -18,9 +18,10 @@ using cmdpredict::DiagnosticKind;
 using cmdpredict::WString;
 
 // A record of a folder or file that failed, with the system's reason.
-cmdpredict::Diagnostics Failure(DiagnosticKind kind, const std::string& path) {
+cmdpredict::Diagnostics Failure(DiagnosticKind kind, const std::string& path,
+                                const cmdpredict::FileResult& failed) {
   cmdpredict::Diagnostics diagnostics;
-  cmdpredict::AddDiagnostic(diagnostics, kind, path, cmdpredict::CurrentEnv().LastErrorText());
+  cmdpredict::AddDiagnostic(diagnostics, kind, path, failed.FailureReason());
   return diagnostics;
 }
 
@@ -40,15 +41,16 @@ std::string GroupFolderName(const WString& group) {
 }
 
 // The start of the group's file names: the sequences folder itself for the empty group, otherwise
-// the group's folder and a separator. Creates the group's folder when missing; false when that fails,
-// with `prefix` naming the folder.
-bool PrepareGroupFolder(const std::string& sequencesFolder, const WString& group, std::string& prefix) {
+// the group's folder and a separator. Creates the group's folder when missing; a failure leaves
+// `prefix` naming the folder.
+cmdpredict::FileResult PrepareGroupFolder(const std::string& sequencesFolder, const WString& group,
+                                          std::string& prefix) {
   prefix = sequencesFolder;
-  if (group.empty()) return true;
+  if (group.empty()) return cmdpredict::FileResult::Success();
   prefix += GroupFolderName(group);
-  if (!cmdpredict::EnsureFolder(prefix)) return false;
-  prefix += cmdpredict::kPathSeparator;
-  return true;
+  cmdpredict::FileResult created = cmdpredict::EnsureFolder(prefix);
+  if (created) prefix += cmdpredict::kPathSeparator;
+  return created;
 }
 
 // The first of base.csv, base-2.csv, base-3.csv ... that does not exist yet, so that a record never
@@ -68,29 +70,28 @@ LONG CPredictionCommandManager::SaveNamedTrainingSequence(const WString& group,
   const std::int64_t now = cmdpredict::CurrentTimeSeconds();
   const std::string sequencesFolder = cmdpredict::WideToUtf8Path(m_namedSequencesFolder);
   // A folder or file that cannot be written is reported and skipped; the result stays S_OK.
-  if (!cmdpredict::EnsureFolder(sequencesFolder)) {
-    Report(Failure(DiagnosticKind::kFolderNotCreated, sequencesFolder));
+  if (const cmdpredict::FileResult created = cmdpredict::EnsureFolder(sequencesFolder); !created) {
+    Report(Failure(DiagnosticKind::kFolderNotCreated, sequencesFolder, created));
     return S_OK;
   }
   std::string prefix;
-  if (!PrepareGroupFolder(sequencesFolder, group, prefix)) {
-    Report(Failure(DiagnosticKind::kFolderNotCreated, prefix));
+  if (const cmdpredict::FileResult created = PrepareGroupFolder(sequencesFolder, group, prefix); !created) {
+    Report(Failure(DiagnosticKind::kFolderNotCreated, prefix, created));
     return S_OK;
   }
 
   const std::string path = UnusedCsvPath(prefix + FileNameOf(record.name) + std::to_string(now));
-  if (!cmdpredict::CurrentEnv().ReplaceFile(path,
-                                            cmdpredict::FormatCsvTable(record.columnNames, record.columns))) {
-    Report(Failure(DiagnosticKind::kNamedSequenceNotWritten, path));
-  }
+  const cmdpredict::FileResult written =
+      cmdpredict::WriteFileAtomically(path, cmdpredict::FormatCsvTable(record.columnNames, record.columns));
+  if (!written) Report(Failure(DiagnosticKind::kNamedSequenceNotWritten, path, written));
   return S_OK;
 }
 
 void CPredictionCommandManager::SaveNamedTrainingSequences(const NamedTrainingSequenceMap& sequences) {
   if (sequences.empty()) return;
   const std::string sequencesFolder = cmdpredict::WideToUtf8Path(m_namedSequencesFolder);
-  if (!cmdpredict::EnsureFolder(sequencesFolder)) {
-    Report(Failure(DiagnosticKind::kFolderNotCreated, sequencesFolder));
+  if (const cmdpredict::FileResult created = cmdpredict::EnsureFolder(sequencesFolder); !created) {
+    Report(Failure(DiagnosticKind::kFolderNotCreated, sequencesFolder, created));
     return;
   }
   for (const auto& [group, records] : sequences) {

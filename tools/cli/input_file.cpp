@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "platform/env.h"
+#include "support/files/file_contents.h"
 
 namespace cmdpredict::cli {
 
@@ -17,7 +17,7 @@ bool ReadInputFile(const std::string& path, std::string& text, std::string& reas
     reason = std::filesystem::is_directory(status) ? "it is a folder" : "it is not a regular file";
     return false;
   }
-  if (!CurrentEnv().ReadFile(path, text)) {
+  if (!ReadWholeFile(path, text)) {
     reason = "it cannot be read";
     return false;
   }

@@ -2,15 +2,13 @@
 // sub-model file.
 #include "models/composite/composite_folder.h"
 
-#include <cstdint>
 #include <utility>
 
 #include "models/composite/composite_sequence_model.h"
 #include "models/model_registry.h"
-#include "platform/env.h"
 #include "platform/paths.h"
 #include "support/files/files.h"
-#include "support/files/folder_search.h"
+#include "support/files/folder_listing.h"
 #include "support/files/text.h"
 
 namespace Quenmar::Intel {
@@ -22,31 +20,6 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 // The file name up to, not including, its last '.'; the whole name when it has none.
 std::string ModelNameOf(const std::string& fileName) { return fileName.substr(0, fileName.rfind('.')); }
-
-// A regular file passes the existence test that opens a folder search, and its search then
-// simply finds nothing; only a folder that can be listed is worth searching.
-bool IsListableFolder(const std::string& path) {
-  return cmdpredict::CurrentEnv().OpenFolder(path) != nullptr;
-}
-
-// Ends the folder search when it goes out of scope, however the reading of its files ends.
-class FolderSearchScope {
- public:
-  explicit FolderSearchScope(std::int32_t searchId) { m_entry.searchId = searchId; }
-  ~FolderSearchScope() { cmdpredict::CloseFolderSearch(&m_entry); }
-  FolderSearchScope(const FolderSearchScope&) = delete;
-  FolderSearchScope& operator=(const FolderSearchScope&) = delete;
-
-  // The next regular file's name; false when none is left.
-  bool NextFile(std::string& fileName) {
-    if (cmdpredict::NextFolderFile(m_entry.searchId, &m_entry) != 0) return false;
-    fileName = m_entry.fileName;
-    return true;
-  }
-
- private:
-  cmdpredict::FolderEntry m_entry;
-};
 
 }  // namespace
 
@@ -83,12 +56,10 @@ bool CompositeSequenceModel::Save(const std::string& basePath) {
 }
 
 bool CompositeSequenceModel::Load(const std::string& folder) {
-  if (cmdpredict::FileExists(folder) != 0 || !IsListableFolder(folder)) return false;
-  std::int32_t searchId = 0;
-  if (cmdpredict::OpenFolderSearch(folder.c_str(), &searchId) != 0) return false;
-  FolderSearchScope search(searchId);
-  std::string fileName;
-  while (search.NextFile(fileName)) {
+  // One listing both finds the sub-model files and tells a folder from a regular file at the path.
+  std::vector<std::string> fileNames;
+  if (!cmdpredict::ListFolderFiles(folder, fileNames)) return false;
+  for (const std::string& fileName : fileNames) {
     // Files that name no registered type (backups, notes) and files their model cannot read are
     // skipped.
     std::unique_ptr<ISequencePredictionModel> model = CreateModelFromFile(JoinPath(folder, fileName));

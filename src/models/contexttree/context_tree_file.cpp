@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/env.h"
+#include "support/files/file_contents.h"
 #include "support/files/files.h"
 #include "support/files/leading_integer.h"
 #include "support/files/text.h"
@@ -264,12 +264,13 @@ std::string BackupName(const std::string& fileName, ModelVersion version) {
 // file renamed over the name): whatever stands at the backup's name, a link included, is replaced
 // and never written through.
 void BackUp(const std::string& text, const std::string& backupName, cmdpredict::Diagnostics& diagnostics) {
-  if (cmdpredict::CurrentEnv().ReplaceFile(backupName, text)) {
+  const cmdpredict::FileResult written = cmdpredict::WriteFileAtomically(backupName, text);
+  if (written) {
     cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kBackupWritten, backupName,
                               "copy of a damaged model file");
   } else {
     cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kBackupNotWritten, backupName,
-                              cmdpredict::CurrentEnv().LastErrorText());
+                              written.FailureReason());
   }
 }
 
@@ -405,9 +406,10 @@ bool ContextTree::Save(const std::string& path, cmdpredict::Diagnostics& diagnos
                               "the tree is deeper than a model file can hold");
     return false;
   }
-  if (!cmdpredict::CurrentEnv().ReplaceFile(fileName, *text)) {
+  const cmdpredict::FileResult written = cmdpredict::WriteFileAtomically(fileName, *text);
+  if (!written) {
     cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kModelNotSaved, fileName,
-                              cmdpredict::CurrentEnv().LastErrorText());
+                              written.FailureReason());
     return false;
   }
   return true;
@@ -419,10 +421,11 @@ bool ContextTree::Load(const std::string& path, cmdpredict::Diagnostics& diagnos
   const std::string fileName = hasExtension ? path : FileNameFor(path, typeName);
   std::string text;
   if (cmdpredict::FileExists(fileName) != 0) return false;
-  if (!cmdpredict::CurrentEnv().ReadFile(fileName, text)) {
+  const cmdpredict::FileResult read = cmdpredict::ReadWholeFile(fileName, text);
+  if (!read) {
     // The model starts anew, and its next save replaces whatever stands there.
     cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kModelFileReplaced, fileName,
-                              cmdpredict::CurrentEnv().LastErrorText());
+                              read.FailureReason());
     return false;
   }
 

@@ -17,17 +17,18 @@ int CopyFileOver(const std::string& source, const std::string& target, int* copi
   return 0;
 }
 
-bool EnsureFolder(const std::string& path) { return FileExists(path) == 0 || CreateFolder(path) == 0; }
+FileResult EnsureFolder(const std::string& path) {
+  if (FileExists(path) == 0 || CreateFolder(path) == 0) return FileResult::Success();
+  return FileResult::Failure(CurrentEnv().LastErrorText());
+}
 
-bool IsFolder(const std::string& path) { return CurrentEnv().OpenFolder(path) != nullptr; }
-
-bool EnsureFolderWithParents(const std::string& path) {
+FileResult EnsureFolderWithParents(const std::string& path) {
   // A parent that cannot be created makes the path's own creation fail, with the system's reason.
   // Every separator the system accepts: hosts on Windows often name folders with '/'.
   for (std::size_t end = path.find_first_of(kPathSeparators, 1);
        end != std::string::npos && end + 1 < path.size();
        end = path.find_first_of(kPathSeparators, end + 1)) {
-    EnsureFolder(path.substr(0, end));
+    static_cast<void>(EnsureFolder(path.substr(0, end)));
   }
   return EnsureFolder(path);
 }

@@ -1,10 +1,13 @@
-// File services for the model persistence code, in the style of C library calls: 0 is success,
-// nonzero failure; nothing is thrown or logged. Paths are narrow (UTF-8) strings handed to the
-// system unchanged. Everything goes through CurrentEnv(), so tests can substitute the system.
+// File services for the model persistence code: the basic ones in the style of C library calls (0 is
+// success, nonzero failure), the folder preparations with the system's reason for a failure; nothing
+// is thrown or logged. Paths are narrow (UTF-8) strings handed to the system unchanged. Everything
+// goes through CurrentEnv(), so tests can substitute the system.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "support/files/file_result.h"
 
 namespace cmdpredict {
 
@@ -14,14 +17,11 @@ int FileExists(const std::string& path);
 // Creates one folder (its parent must exist). 1 on any failure, a folder that exists included.
 int CreateFolder(const std::string& path);
 
-// True when a file or folder exists at the path, or a folder was created there now (one level).
-bool EnsureFolder(const std::string& path);
-
-// True when the path names a folder that can be listed.
-bool IsFolder(const std::string& path);
+// Success when a file or folder exists at the path, or a folder was created there now (one level).
+FileResult EnsureFolder(const std::string& path);
 
 // EnsureFolder, creating the missing folders above the path first.
-bool EnsureFolderWithParents(const std::string& path);
+FileResult EnsureFolderWithParents(const std::string& path);
 
 // Copies a file, overwriting an existing target. Sets *copied to 1 on success and 0 otherwise;
 // returns 1 when `copied` is null or the copy fails.
