@@ -1,17 +1,26 @@
 // Structure and learning of the context tree.
 #include "models/contexttree/context_tree.h"
 
+#include <new>
 #include <utility>
 #include <vector>
 
 namespace Quenmar::Intel {
+namespace {
+
+// Set while NewNode builds a node in its owner's pool.
+thread_local bool t_buildingPooledNode = false;
+
+}  // namespace
 
 // --- Node --------------------------------------------------------------------------------------
 
-ContextTree::Node::Node(ContextTree* owner, Node* parentNode) : tree(owner), parent(parentNode) {}
+ContextTree::Node::Node(ContextTree* owner, Node* parentNode) : Node(owner, parentNode, -1, 0.0) {}
 
 ContextTree::Node::Node(ContextTree* owner, Node* parentNode, int itemCode, double itemFrequency)
-    : item(itemCode), frequency(itemFrequency), tree(owner), parent(parentNode) {}
+    : item(itemCode), frequency(itemFrequency), tree(owner), parent(parentNode) {
+  if (owner != nullptr && !t_buildingPooledNode) owner->m_foreignNodes = true;
+}
 
 ContextTree::Node::~Node() {
   // A subtree as deep as the tree's depth would otherwise be destroyed one stack frame per level.
@@ -76,6 +85,7 @@ std::shared_ptr<ContextTree::Node> ContextTree::Node::AttachChild(std::shared_pt
     child->parent->children.erase(child->item);
     child->parent = nullptr;
   }
+  if (child->tree != tree && tree != nullptr) tree->m_foreignNodes = true;
   child->tree = tree;
   const NodePool::Scope scope(PoolOf(tree));
   children[child->item] = child;
@@ -99,11 +109,35 @@ ContextTree::ContextTree(std::uint64_t depth, std::uint64_t historyMargin)
 }
 
 ContextTree::~ContextTree() {
+  m_history.clear();
+  if (PoolHoldsTheTreeAlone()) {
+    // No node outlives the tree, and a node owns nothing outside the pool: the pool's memory goes
+    // at once, instead of each node being visited in tree order, which for a learnt tree is all
+    // over its memory. The root pointer is emptied in place, as its node is gone with the pool.
+    ::new (&m_root) std::shared_ptr<Node>();
+    m_pool->ReleaseOwnerAndAllBlocks();
+    return;
+  }
   // First, so that the nodes released below are not kept for reuse; nodes that callers still hold
   // keep the pool until they go.
   m_pool->ReleaseOwner();
-  m_history.clear();
   m_root.reset();
+}
+
+bool ContextTree::PoolHoldsTheTreeAlone() const {
+  if (m_foreignNodes || m_root.use_count() != 1) return false;
+  // Each entry's node is in the pool (nothing foreign came in). When each is held by its entry
+  // alone, the entries and the root hold as many distinct nodes as there are entries plus one; if
+  // that is every node of the pool, no node is held from outside. The counts are read in a plain
+  // loop, so that their cache misses overlap.
+  std::size_t entries = 0;
+  std::size_t heldOnce = 0;
+  m_pool->ForEachMarked([&entries, &heldOnce](const void* address) {
+    ++entries;
+    heldOnce +=
+        static_cast<std::size_t>(static_cast<const Node::ChildEntry*>(address)->second.use_count() == 1);
+  });
+  return heldOnce == entries && m_pool->BlocksInUse() == 2 * entries + 1;
 }
 
 NodePool* ContextTree::PoolOf(const ContextTree* tree) { return tree != nullptr ? tree->m_pool : nullptr; }
@@ -111,6 +145,10 @@ NodePool* ContextTree::PoolOf(const ContextTree* tree) { return tree != nullptr 
 std::shared_ptr<ContextTree::Node> ContextTree::NewNode(ContextTree* owner, Node* parent, int item,
                                                         double frequency) {
   const NodePool::Scope scope(PoolOf(owner));
+  t_buildingPooledNode = true;
+  struct Reset {
+    ~Reset() { t_buildingPooledNode = false; }
+  } reset;
   return std::allocate_shared<Node>(NodeAllocator<Node>(), owner, parent, item, frequency);
 }
 
@@ -162,8 +200,11 @@ void ContextTree::KeepTopLevels(std::uint64_t levels) {
     level.swap(below);
   }
   ClearHistory();
+  m_root.swap(root);
+  root.reset();
+  // A node of the old pool that a caller keeps still names this tree as its owner.
+  m_foreignNodes = m_foreignNodes || previousPool->BlocksInUse() != 0;
   previousPool->ReleaseOwner();
-  m_root = std::move(root);
 }
 
 void ContextTree::AddItem(const std::string& item) {
@@ -236,8 +277,6 @@ bool ContextTree::AddEncoding(const std::string& text, int code) {
   return added;
 }
 
-int ContextTree::HighestCode() const {
-  return m_encodings.empty() ? -1 : m_encodings.right.rbegin()->first;
-}
+int ContextTree::HighestCode() const { return m_encodings.empty() ? -1 : m_encodings.right.rbegin()->first; }
 
 }  // namespace Quenmar::Intel

@@ -61,13 +61,15 @@ class ContextTree : public ISequencePredictionModel {
     // without recursion.
     void ReleaseChildren();
 
-    int item = -1;             // code of the item that ends this node's run; -1: none
-    double frequency = 0.0;    // times the run was learnt, less the times it was taken back
-    std::map<int, std::shared_ptr<Node>, std::less<int>,
-             NodeAllocator<std::pair<const int, std::shared_ptr<Node>>>>
-        children;  // by item code, ascending; entries from the tree's pool
+    // An entry of `children`.
+    using ChildEntry = std::pair<const int, std::shared_ptr<Node>>;
+
+    int item = -1;           // code of the item that ends this node's run; -1: none
+    double frequency = 0.0;  // times the run was learnt, less the times it was taken back
+    std::map<int, std::shared_ptr<Node>, std::less<int>, NodeAllocator<ChildEntry, ChildEntry>>
+        children;  // by item code, ascending; entries from the tree's pool, marked there
     ContextTree* tree = nullptr;
-    Node* parent = nullptr;    // null for the root
+    Node* parent = nullptr;  // null for the root
 
    private:
     void MoveChildrenInto(std::vector<std::shared_ptr<Node>>& released);
@@ -147,8 +149,8 @@ class ContextTree : public ISequencePredictionModel {
   // text; the empty text, and every code without a text (which predicts under the empty text),
   // has rank 0.
   struct TextOrder {
-    std::vector<int> rankOfCode;                  // by code, for codes 0 to the highest
-    std::vector<const std::string*> textOfRank;   // into m_encodings
+    std::vector<int> rankOfCode;                 // by code, for codes 0 to the highest
+    std::vector<const std::string*> textOfRank;  // into m_encodings
     int RankOf(int code) const;
   };
   // One score per rank, in ascending rank (that is, text) order.
@@ -160,6 +162,9 @@ class ContextTree : public ISequencePredictionModel {
 
   // The tree's pool; none (the shared pool) without a tree.
   static NodePool* PoolOf(const ContextTree* tree);
+  // Whether the tree's pool holds nothing but the tree: every node in it held once, by the root
+  // pointer or by an entry of a node of the tree. Visits the children entries in address order.
+  bool PoolHoldsTheTreeAlone() const;
   // Makes a new node the root, releasing the old tree; the history is left alone.
   void ResetRoot();
   // Drops every node below the level and clears the history (which may point into what was dropped).
@@ -182,6 +187,10 @@ class ContextTree : public ISequencePredictionModel {
   // Entry i is the node of the run made of the last i+1 learnt items, for i below the depth; at
   // most depth + historyMargin entries. Emptied whenever the root is replaced.
   std::list<Node*> m_history;
+  // Set once a node that does not lie in the pool may have had this tree as owner (built outside
+  // NewNode, moved in from elsewhere, or kept by a caller from a pool this tree gave up): entries
+  // of the pool may then belong to nodes outside it, and the tree is released node by node.
+  bool m_foreignNodes = false;
   mutable TextOrder m_textOrder;
   mutable bool m_textOrderStale = true;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define CMDPREDICT_POOL_POISONING 1
@@ -50,12 +51,6 @@ NodePool* SharedPool() {
   return pool;
 }
 
-NodePool* PoolOf(void* block) {
-  const auto address =
-      reinterpret_cast<std::uintptr_t>(block) & ~(std::uintptr_t{NodePool::kGranuleBytes} - 1);
-  return *reinterpret_cast<NodePool**>(address);
-}
-
 std::size_t ClassOf(std::size_t bytes) {
   return (bytes + NodePool::kBlockAlignment - 1) / NodePool::kBlockAlignment;
 }
@@ -69,6 +64,37 @@ void NodePool::ReleaseOwner() {
   if (m_blocksInUse == 0) delete this;
 }
 
+void NodePool::ReleaseOwnerAndAllBlocks() { delete this; }
+
+NodePool::GranuleHeader& NodePool::HeaderOf(const void* address) {
+  const auto granule = reinterpret_cast<std::uintptr_t>(address) & ~(std::uintptr_t{kGranuleBytes} - 1);
+  return *reinterpret_cast<GranuleHeader*>(granule);
+}
+
+std::size_t NodePool::SlotOf(const void* address) {
+  return (reinterpret_cast<std::uintptr_t>(address) & (std::uintptr_t{kGranuleBytes} - 1)) / kBlockAlignment;
+}
+
+void NodePool::Mark(const void* object) {
+  const std::size_t slot = SlotOf(object);
+  HeaderOf(object).marks[slot / 64] |= std::uint64_t{1} << (slot % 64);
+}
+
+void NodePool::Unmark(const void* object) {
+  const std::size_t slot = SlotOf(object);
+  HeaderOf(object).marks[slot / 64] &= ~(std::uint64_t{1} << (slot % 64));
+}
+
+int NodePool::LowestBit(std::uint64_t bits) {
+#if defined(__GNUC__)
+  return __builtin_ctzll(bits);
+#else
+  int bit = 0;
+  for (; (bits & 1) == 0; bits >>= 1) ++bit;
+  return bit;
+#endif
+}
+
 NodePool::Scope::Scope(NodePool* pool) : m_previous(t_currentPool) { t_currentPool = pool; }
 
 NodePool::Scope::~Scope() { t_currentPool = m_previous; }
@@ -78,7 +104,9 @@ void* NodePool::Allocate(std::size_t bytes) {
   return (t_currentPool != nullptr ? t_currentPool : SharedPool())->AllocateHere(bytes);
 }
 
-void NodePool::Deallocate(void* block, std::size_t bytes) { PoolOf(block)->DeallocateHere(block, bytes); }
+void NodePool::Deallocate(void* block, std::size_t bytes) {
+  HeaderOf(block).pool->DeallocateHere(block, bytes);
+}
 
 void* NodePool::AllocateHere(std::size_t bytes) {
   const std::size_t sizeClass = ClassOf(bytes);
@@ -118,17 +146,22 @@ void NodePool::StartGranule() {
     // A new region, each twice as large as the one before up to a bound; it is allocated one
     // granule larger than it holds, so that its first granule can start at a multiple of the size.
     m_regionBytes = m_regions.empty() ? kFirstRegionBytes : std::min(2 * m_regionBytes, kLargestRegionBytes);
-    m_regions.emplace_back(new char[m_regionBytes + kGranuleBytes]);  // not zeroed: pages stay untouched
-    MarkUnused(m_regions.back().get(), m_regionBytes + kGranuleBytes);
-    const auto start = reinterpret_cast<std::uintptr_t>(m_regions.back().get());
-    m_end = reinterpret_cast<char*>((start + kGranuleBytes - 1) & ~(std::uintptr_t{kGranuleBytes} - 1));
-    m_regionEnd = m_end + m_regionBytes;
+    Region region;
+    region.memory.reset(new char[m_regionBytes + kGranuleBytes]);  // not zeroed: pages stay untouched
+    MarkUnused(region.memory.get(), m_regionBytes + kGranuleBytes);
+    const auto start = reinterpret_cast<std::uintptr_t>(region.memory.get());
+    region.granules =
+        reinterpret_cast<char*>((start + kGranuleBytes - 1) & ~(std::uintptr_t{kGranuleBytes} - 1));
+    region.end = region.granules + m_regionBytes;
+    m_end = region.granules;
+    m_regionEnd = region.end;
+    m_regions.push_back(std::move(region));
   }
   m_next = m_end;
   m_end += kGranuleBytes;
-  MarkInUse(m_next, sizeof(NodePool*));
-  *reinterpret_cast<NodePool**>(m_next) = this;  // the granule's header
-  m_next += kBlockAlignment;
+  MarkInUse(m_next, sizeof(GranuleHeader));
+  ::new (m_next) GranuleHeader{this, {}};  // no marks yet
+  m_next += (sizeof(GranuleHeader) + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
 }
 
 }  // namespace Quenmar::Intel

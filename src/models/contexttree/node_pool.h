@@ -13,14 +13,22 @@
 //
 // Lifetime: the tree owns its pool until it is destroyed (ReleaseOwner); blocks still in use then
 // (a node that a caller holds through a shared pointer) keep the pool alive, and the pool is freed
-// with the last of them.
+// with the last of them. An owner that has established that none of its blocks is used any more
+// frees the pool at once (ReleaseOwnerAndAllBlocks), without the blocks being returned one by one.
+//
+// Marks: each granule's header also holds one bit per kBlockAlignment bytes, set for the address
+// of each object that an allocator built with a tracked type constructed there and not yet
+// destroyed (the children maps' entries), so that the owner can visit them in address order.
 //
 // Threading: one thread, like the trees. Allocations are made from the pool of the innermost
 // NodePool::Scope on the calling thread, or from one process-wide pool when there is none.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace Quenmar::Intel {
@@ -36,6 +44,9 @@ class NodePool {
   static NodePool* Create();
   // The owner is done with the pool: it is freed now, or with its last block in use.
   void ReleaseOwner();
+  // The owner is done with the pool and no block of it is in use any more, whatever the count
+  // says: the pool is freed now, and no object in it is destroyed.
+  void ReleaseOwnerAndAllBlocks();
 
   std::size_t BlocksInUse() const { return m_blocksInUse; }
 
@@ -56,9 +67,32 @@ class NodePool {
   // Returns a block to the pool it came from.
   static void Deallocate(void* block, std::size_t bytes);
 
+  // Sets and clears the mark of an object, which lies in a block of any pool.
+  static void Mark(const void* object);
+  static void Unmark(const void* object);
+  // Calls visit(address) for every marked address of this pool, in address order.
+  template <typename Visit>
+  void ForEachMarked(Visit visit) const;
+
  private:
+  static constexpr std::size_t kSlotsPerGranule = kGranuleBytes / kBlockAlignment;
+  // The start of every granule: blocks begin after it.
+  struct GranuleHeader {
+    NodePool* pool;
+    std::uint64_t marks[kSlotsPerGranule / 64];  // bit i: an object marked at slot i
+  };
+  struct Region {
+    std::unique_ptr<char[]> memory;
+    char* granules;  // the first granule, aligned to kGranuleBytes
+    char* end;       // the end of its granules
+  };
+
   NodePool() = default;
   ~NodePool() = default;
+
+  static GranuleHeader& HeaderOf(const void* address);
+  static std::size_t SlotOf(const void* address);
+  static int LowestBit(std::uint64_t bits);
 
   void* AllocateHere(std::size_t bytes);
   void DeallocateHere(void* block, std::size_t bytes);
@@ -69,7 +103,7 @@ class NodePool {
     FreeBlock* next;
   };
 
-  std::vector<std::unique_ptr<char[]>> m_regions;
+  std::vector<Region> m_regions;
   std::vector<FreeBlock*> m_free = std::vector<FreeBlock*>(kMaxBlockBytes / kBlockAlignment + 1, nullptr);
   char* m_next = nullptr;  // unused space of the current granule
   char* m_end = nullptr;
@@ -79,24 +113,52 @@ class NodePool {
   bool m_ownerGone = false;
 };
 
-// A stateless allocator over NodePool, for the nodes and children maps of a context tree.
-template <typename T>
+template <typename Visit>
+void NodePool::ForEachMarked(Visit visit) const {
+  for (const Region& region : m_regions) {
+    // The granules of the last region end where the pool has reached.
+    char* const end = &region == &m_regions.back() ? m_end : region.end;
+    for (char* granule = region.granules; granule < end; granule += kGranuleBytes) {
+      const auto& header = *reinterpret_cast<const GranuleHeader*>(granule);
+      for (std::size_t word = 0; word < kSlotsPerGranule / 64; ++word) {
+        for (std::uint64_t bits = header.marks[word]; bits != 0; bits &= bits - 1) {
+          visit(granule + (word * 64 + static_cast<std::size_t>(LowestBit(bits))) * kBlockAlignment);
+        }
+      }
+    }
+  }
+}
+
+// A stateless allocator over NodePool, for the nodes and children maps of a context tree. The
+// objects of type Tracked that it constructs are marked in their pool while they live.
+template <typename T, typename Tracked = void>
 struct NodeAllocator {
   static_assert(alignof(T) <= NodePool::kBlockAlignment, "blocks are not aligned for this type");
   using value_type = T;
   NodeAllocator() = default;
   template <typename U>
-  NodeAllocator(const NodeAllocator<U>& /*other*/) {}  // NOLINT: converting, as allocators are
+  NodeAllocator(const NodeAllocator<U, Tracked>& /*other*/) {}  // NOLINT: converting, as allocators are
 
   T* allocate(std::size_t count) { return static_cast<T*>(NodePool::Allocate(count * sizeof(T))); }
   void deallocate(T* block, std::size_t count) { NodePool::Deallocate(block, count * sizeof(T)); }
 
+  template <typename U, typename... Args>
+  void construct(U* object, Args&&... args) {
+    ::new (static_cast<void*>(object)) U(std::forward<Args>(args)...);
+    if constexpr (std::is_same_v<U, Tracked>) NodePool::Mark(object);
+  }
   template <typename U>
-  bool operator==(const NodeAllocator<U>& /*other*/) const {
+  void destroy(U* object) {
+    if constexpr (std::is_same_v<U, Tracked>) NodePool::Unmark(object);
+    object->~U();
+  }
+
+  template <typename U>
+  bool operator==(const NodeAllocator<U, Tracked>& /*other*/) const {
     return true;  // any block is returned to the pool it came from
   }
   template <typename U>
-  bool operator!=(const NodeAllocator<U>& /*other*/) const {
+  bool operator!=(const NodeAllocator<U, Tracked>& /*other*/) const {
     return false;
   }
 };

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "models/contexttree/context_tree.h"
@@ -32,6 +35,70 @@ TEST(NodePool, ReusesTheMemoryOfReleasedNodesForNewOnes) {
   const ContextTree::Node* released = tree.GetRoot().GetOrAddChild("a").get();
   tree.GetRoot().ReleaseChildren();
   EXPECT_EQ(tree.GetRoot().GetOrAddChild("b").get(), released);
+}
+
+// A tree released at once must not take along what nodes outside it still use.
+TEST(NodePool, ChildrenThatATreeAddedToANodeBuiltOutsideItsPoolOutliveTheTree) {
+  auto tree = std::make_unique<ContextTree>(4, 1);
+  tree->AddSequence({"a", "b"});
+  const auto outside = std::make_shared<ContextTree::Node>(tree.get(), nullptr);
+  outside->GetOrAddChild("a")->AddFrequency(3.0);
+  tree.reset();
+  ASSERT_EQ(outside->children.size(), 1U);
+  EXPECT_EQ(outside->children.begin()->second->frequency, 3.0);
+}
+
+TEST(NodePool, ChildrenThatATreeAddedToANodeMovedInFromAnotherTreeOutliveTheTree) {
+  auto tree = std::make_unique<ContextTree>(4, 1);
+  ContextTree other(4, 1);
+  const std::shared_ptr<ContextTree::Node> moved = other.GetRoot().GetOrAddChild("x");
+  tree->GetRoot().AttachChild(moved);
+  moved->GetOrAddChild("y")->AddFrequency(2.0);
+  other.GetRoot().AttachChild(moved);
+  tree.reset();
+  ASSERT_EQ(moved->children.size(), 1U);
+  EXPECT_EQ(moved->children.begin()->second->frequency, 2.0);
+}
+
+TEST(NodePool, ANodeDetachedFromItsTreeAndHeldByACallerOutlivesTheTree) {
+  auto tree = std::make_unique<ContextTree>(4, 1);
+  tree->AddSequence({"a", "b", "a"});
+  const std::shared_ptr<ContextTree::Node> held = tree->GetRoot().GetChild("a");
+  tree->GetRoot().children.clear();
+  tree->ClearHistory();
+  tree->AddSequence({"c", "d"});
+  tree.reset();
+  EXPECT_EQ(held->frequency, 2.0);
+  ASSERT_EQ(held->children.size(), 1U);
+  EXPECT_EQ(held->children.begin()->second->frequency, 1.0);
+}
+
+TEST(NodePool, ANodeKeptFromTheLevelsThatLoweringTheDepthDroppedKeepsItsNewChildren) {
+  auto tree = std::make_unique<ContextTree>(4, 1);
+  tree->AddSequence({"a", "b", "c"});
+  const std::shared_ptr<ContextTree::Node> kept = tree->GetRoot().GetChild("a")->GetChild("b");
+  tree->FitToDepth(1);
+  kept->GetOrAddChild("d")->AddFrequency(5.0);
+  tree.reset();
+  ASSERT_EQ(kept->children.size(), 2U);
+  EXPECT_EQ(kept->children.rbegin()->second->frequency, 5.0);
+}
+
+TEST(NodePool, MarksTheLiveObjectsOfItsTrackedTypeAndNothingElse) {
+  using Entry = std::pair<const int, double>;
+  NodePool* const pool = NodePool::Create();
+  {
+    const NodePool::Scope scope(pool);
+    std::map<int, double, std::less<int>, NodeAllocator<Entry, Entry>> tracked{{1, 1.0}, {2, 2.0}, {3, 3.0}};
+    std::map<int, double, std::less<int>, NodeAllocator<Entry>> untracked{{4, 4.0}};
+    tracked.erase(2);
+    std::vector<const void*> marked;
+    pool->ForEachMarked([&marked](const void* address) { marked.push_back(address); });
+    std::vector<const void*> live{&*tracked.find(1), &*tracked.find(3)};
+    std::sort(live.begin(), live.end());
+    EXPECT_EQ(marked, live);
+  }
+  pool->ReleaseOwner();
 }
 
 TEST(NodePool, RefusesBlocksLargerThanItsLargestClass) {
