@@ -6,6 +6,8 @@
 //   BM_SaveLearntTree   seconds per ContextTree::Save of that tree: write the text straight from the
 //                       tree, write it to a temporary file, flush that to the disk, rename it. The
 //                       nodes lie in memory in the order they were learnt, far from their parents.
+//   BM_FileTextOfLearntTree  seconds per ToFileText of that tree: the walk and the text, without
+//                       the file.
 //   BM_SaveLoadedTree   the same for the tree loaded from that tree's file, whose nodes lie in file
 //                       order: the case of a host that loads its model at start.
 //   BM_ToJsonText       seconds per cmdpredict::ToJsonText of the tree's JSON object, the reference
@@ -99,6 +101,11 @@ void Save(benchmark::State& state, ContextTree& tree) {
 
 void BM_SaveLearntTree(benchmark::State& state) { Save(state, LearntTree()); }
 
+void BM_FileTextOfLearntTree(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(Quenmar::Intel::ToFileText(LearntTree()));
+  ReportFileBytes(state);
+}
+
 void BM_SaveLoadedTree(benchmark::State& state) { Save(state, LoadedTree()); }
 
 void BM_ToJsonText(benchmark::State& state) {
@@ -151,6 +158,7 @@ void BM_ParseDom(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_SaveLearntTree)->Unit(benchmark::kSecond)->Iterations(3);
+BENCHMARK(BM_FileTextOfLearntTree)->Unit(benchmark::kSecond)->Iterations(3);
 BENCHMARK(BM_SaveLoadedTree)->Unit(benchmark::kSecond)->Iterations(3);
 BENCHMARK(BM_ToJsonText)->Unit(benchmark::kSecond)->Iterations(3);
 BENCHMARK(BM_Load)->Unit(benchmark::kSecond)->Iterations(3);
