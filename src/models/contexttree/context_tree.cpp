@@ -19,7 +19,7 @@ ContextTree::Node::Node(ContextTree* owner, Node* parentNode) : Node(owner, pare
 
 ContextTree::Node::Node(ContextTree* owner, Node* parentNode, int itemCode, double itemFrequency)
     : item(itemCode), frequency(itemFrequency), tree(owner), parent(parentNode) {
-  if (owner != nullptr && !t_buildingPooledNode) owner->m_foreignNodes = true;
+  if (owner != nullptr && !t_buildingPooledNode) owner->m_releaseNodeByNode = true;
 }
 
 ContextTree::Node::~Node() {
@@ -58,6 +58,7 @@ bool ContextTree::Node::HasChild(const std::string& text) const {
 }
 
 std::shared_ptr<ContextTree::Node> ContextTree::Node::GetChild(int code) const {
+  if (tree != nullptr) tree->m_releaseNodeByNode = true;
   const auto found = children.find(code);
   return found == children.end() ? nullptr : found->second;
 }
@@ -68,12 +69,17 @@ std::shared_ptr<ContextTree::Node> ContextTree::Node::GetChild(const std::string
 }
 
 std::shared_ptr<ContextTree::Node> ContextTree::Node::GetOrAddChild(int code) {
+  GetOrAddChildNode(code);
+  return GetChild(code);
+}
+
+ContextTree::Node* ContextTree::Node::GetOrAddChildNode(int code) {
   auto position = children.lower_bound(code);
   if (position == children.end() || position->first != code) {
     const NodePool::Scope scope(PoolOf(tree));
     position = children.emplace_hint(position, code, NewNode(tree, this, code, 0.0));
   }
-  return position->second;
+  return position->second.get();
 }
 
 std::shared_ptr<ContextTree::Node> ContextTree::Node::GetOrAddChild(const std::string& text) {
@@ -85,7 +91,7 @@ std::shared_ptr<ContextTree::Node> ContextTree::Node::AttachChild(std::shared_pt
     child->parent->children.erase(child->item);
     child->parent = nullptr;
   }
-  if (child->tree != tree && tree != nullptr) tree->m_foreignNodes = true;
+  if (child->tree != tree && tree != nullptr) tree->m_releaseNodeByNode = true;
   child->tree = tree;
   const NodePool::Scope scope(PoolOf(tree));
   children[child->item] = child;
@@ -125,7 +131,7 @@ ContextTree::~ContextTree() {
 }
 
 bool ContextTree::PoolHoldsTheTreeAlone() const {
-  if (m_foreignNodes || m_root.use_count() != 1) return false;
+  if (m_releaseNodeByNode || m_root.use_count() != 1) return false;
   // Each entry's node is in the pool (nothing foreign came in). When each is held by its entry
   // alone, the entries and the root hold as many distinct nodes as there are entries plus one; if
   // that is every node of the pool, no node is held from outside. The counts are read in a plain
@@ -203,7 +209,7 @@ void ContextTree::KeepTopLevels(std::uint64_t levels) {
   m_root.swap(root);
   root.reset();
   // A node of the old pool that a caller keeps still names this tree as its owner.
-  m_foreignNodes = m_foreignNodes || previousPool->BlocksInUse() != 0;
+  m_releaseNodeByNode = m_releaseNodeByNode || previousPool->BlocksInUse() != 0;
   previousPool->ReleaseOwner();
 }
 
@@ -222,7 +228,7 @@ void ContextTree::AddItem(const std::string& item) {
       continue;
     }
     if (code == -1) code = GetOrAddCode(item);
-    Node* child = (*entry)->GetOrAddChild(code).get();
+    Node* child = (*entry)->GetOrAddChildNode(code);
     child->AddFrequency(1.0);
     *entry = child;
   }

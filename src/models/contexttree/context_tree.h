@@ -72,6 +72,9 @@ class ContextTree : public ISequencePredictionModel {
     Node* parent = nullptr;  // null for the root
 
    private:
+    friend class ContextTree;
+    // GetOrAddChild, without handing out a shared pointer.
+    Node* GetOrAddChildNode(int code);
     void MoveChildrenInto(std::vector<std::shared_ptr<Node>>& released);
   };
 
@@ -187,10 +190,12 @@ class ContextTree : public ISequencePredictionModel {
   // Entry i is the node of the run made of the last i+1 learnt items, for i below the depth; at
   // most depth + historyMargin entries. Emptied whenever the root is replaced.
   std::list<Node*> m_history;
-  // Set once a node that does not lie in the pool may have had this tree as owner (built outside
-  // NewNode, moved in from elsewhere, or kept by a caller from a pool this tree gave up): entries
-  // of the pool may then belong to nodes outside it, and the tree is released node by node.
-  bool m_foreignNodes = false;
+  // Set once the pool's blocks may be used outside the tree in a way that counting cannot see, so
+  // that the tree is released node by node: a node that does not lie in the pool had this tree as
+  // owner (built outside NewNode, moved in from elsewhere, or kept by a caller from a pool this
+  // tree gave up), whose children entries come from the pool; or a shared pointer to a node was
+  // handed out (GetChild, GetOrAddChild), from which a caller may have made a weak pointer.
+  bool m_releaseNodeByNode = false;
   mutable TextOrder m_textOrder;
   mutable bool m_textOrderStale = true;
 };
