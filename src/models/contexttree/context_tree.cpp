@@ -58,9 +58,11 @@ bool ContextTree::Node::HasChild(const std::string& text) const {
 }
 
 std::shared_ptr<ContextTree::Node> ContextTree::Node::GetChild(int code) const {
-  if (tree != nullptr) tree->m_releaseNodeByNode = true;
   const auto found = children.find(code);
-  return found == children.end() ? nullptr : found->second;
+  if (found == children.end()) return nullptr;
+  // The entry lies in a pool whatever became of the tree; the tree's own pool tells it.
+  NodePool::NoteShared(&*found);
+  return found->second;
 }
 
 std::shared_ptr<ContextTree::Node> ContextTree::Node::GetChild(const std::string& text) const {
@@ -131,7 +133,7 @@ ContextTree::~ContextTree() {
 }
 
 bool ContextTree::PoolHoldsTheTreeAlone() const {
-  if (m_releaseNodeByNode || m_root.use_count() != 1) return false;
+  if (m_releaseNodeByNode || m_pool->AnyShared() || m_root.use_count() != 1) return false;
   // Each entry's node is in the pool (nothing foreign came in). When each is held by its entry
   // alone, the entries and the root hold as many distinct nodes as there are entries plus one; if
   // that is every node of the pool, no node is held from outside. The counts are read in a plain

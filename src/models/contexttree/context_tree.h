@@ -193,8 +193,9 @@ class ContextTree : public ISequencePredictionModel {
   // Set once the pool's blocks may be used outside the tree in a way that counting cannot see, so
   // that the tree is released node by node: a node that does not lie in the pool had this tree as
   // owner (built outside NewNode, moved in from elsewhere, or kept by a caller from a pool this
-  // tree gave up), whose children entries come from the pool; or a shared pointer to a node was
-  // handed out (GetChild, GetOrAddChild), from which a caller may have made a weak pointer.
+  // tree gave up), whose children entries come from the pool. So is a tree whose pool notes that a
+  // shared pointer to a node was handed out (GetChild, GetOrAddChild): a caller may have made a
+  // weak pointer from it.
   bool m_releaseNodeByNode = false;
   mutable TextOrder m_textOrder;
   mutable bool m_textOrderStale = true;

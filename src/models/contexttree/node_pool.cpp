@@ -75,6 +75,8 @@ std::size_t NodePool::SlotOf(const void* address) {
   return (reinterpret_cast<std::uintptr_t>(address) & (std::uintptr_t{kGranuleBytes} - 1)) / kBlockAlignment;
 }
 
+void NodePool::NoteShared(const void* object) { HeaderOf(object).pool->m_shared = true; }
+
 void NodePool::Mark(const void* object) {
   const std::size_t slot = SlotOf(object);
   HeaderOf(object).marks[slot / 64] |= std::uint64_t{1} << (slot % 64);

@@ -67,6 +67,10 @@ class NodePool {
   // Returns a block to the pool it came from.
   static void Deallocate(void* block, std::size_t bytes);
 
+  // Notes in the pool of an object's block that a shared pointer stored there was handed out.
+  static void NoteShared(const void* object);
+  bool AnyShared() const { return m_shared; }
+
   // Sets and clears the mark of an object, which lies in a block of any pool.
   static void Mark(const void* object);
   static void Unmark(const void* object);
@@ -111,6 +115,7 @@ class NodePool {
   std::size_t m_regionBytes = 0;
   std::size_t m_blocksInUse = 0;
   bool m_ownerGone = false;
+  bool m_shared = false;
 };
 
 template <typename Visit>
