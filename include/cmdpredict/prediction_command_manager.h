@@ -176,7 +176,7 @@ class CMDPREDICT_API CPredictionCommandManager {
   // --- Keyboard accelerator -----------------------------------------------------------------------
 
   // Installs the process's keyboard hook for the calling thread, serving this manager, unless a
-  // hook is installed already. See cmdpredict/keyboard_hook.h for how a host feeds it key events.
+  // hook is installed already. See cmdpredict/key_events.h for how a host feeds it key events.
   void SetTovrelKeyboardHook();
   // Removes the installed hook, whichever manager installed it.
   void RemoveTovrelKeyboardHook();

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "manager/keyboard_hook.h"
+#include "manager/space_bar_hook.h"
 #include "modelmgr/prediction_model_manager.h"
 #include "platform/unicode.h"
 #include "support/diagnostics.h"

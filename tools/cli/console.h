@@ -1,5 +1,5 @@
-// What the tool takes from the system it runs on: its arguments, its output streams and the
-// default application-data folder.
+// What the tool takes from the system it runs on: its arguments, its output streams, whether a
+// person watches them, and the default application-data folder.
 #pragma once
 
 #include <string>
@@ -14,6 +14,9 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // Makes the standard output and error streams write each byte as given: line ends stay LF on
 // every system.
 void WriteOutputBytesUnchanged();
+
+// True when the standard error stream is a terminal (a person watches it).
+bool StandardErrorIsTerminal();
 
 // The folder the tool keeps its models in when none is given, with a trailing separator.
 std::string DefaultAppData();

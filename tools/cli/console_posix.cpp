@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "console.h"
@@ -7,6 +9,8 @@ namespace cmdpredict::cli {
 std::vector<std::string> ProgramArguments(int argc, char** argv) { return {argv, argv + argc}; }
 
 void WriteOutputBytesUnchanged() {}
+
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 const char* const kDefaultAppDataDescription = "$XDG_DATA_HOME/cmdpredict/ or ~/.local/share/cmdpredict/";
 

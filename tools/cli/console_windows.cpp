@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After <windows.h>, which it needs.
 #include <shellapi.h>
 
 #include <cstdio>
@@ -24,6 +25,12 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 void WriteOutputBytesUnchanged() {
   ::_setmode(::_fileno(stdout), _O_BINARY);
   ::_setmode(::_fileno(stderr), _O_BINARY);
+}
+
+// Only a console has a console mode; a pipe or a file does not.
+bool StandardErrorIsTerminal() {
+  DWORD mode = 0;
+  return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
 }
 
 const char* const kDefaultAppDataDescription = "%APPDATA%\\cmdpredict\\";

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "cmdpredict/prediction_command_manager.h"
+#include "console.h"
 #include "eval_report.h"
 #include "evaluation.h"
 #include "exit_status.h"
@@ -14,9 +15,8 @@
 #include "json_output.h"
 #include "model_files.h"
 #include "platform/paths.h"
-#include "platform/process_memory.h"
-#include "platform/terminal.h"
 #include "platform/unicode.h"
+#include "process_memory.h"
 #include "support/files/temporary_folder.h"
 
 namespace cmdpredict::cli {
@@ -178,7 +178,8 @@ std::vector<std::int64_t> ModelFileSizes(const std::string& modelFolder, const C
   std::vector<std::int64_t> sizes;
   for (const std::string& environment : log.environments) {
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::u8path(ModelFileOf(modelFolder, environment)), error);
+    const std::uintmax_t size =
+        std::filesystem::file_size(std::filesystem::u8path(ModelFileOf(modelFolder, environment)), error);
     sizes.push_back(error ? -1 : static_cast<std::int64_t>(size));
   }
   return sizes;

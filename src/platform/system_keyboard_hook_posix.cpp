@@ -1,14 +1,12 @@
-// The in-process stand-in for the system's keyboard hooks: one hook chain per thread, fed by the
-// host's toolkit through DispatchKeyEvent, and host-supplied answers about the focus and Ctrl.
+// The in-process stand-in for the system's keyboard hooks: one hook chain per thread, newest hook
+// first, and the system's comparison of class names. The host feeds the chain through
+// DispatchKeyEvent (key_events_posix.cpp).
 #include <algorithm>
 #include <atomic>
-#include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include "cmdpredict/keyboard_hook.h"
-#include "platform/keyboard_hook.h"
+#include "platform/system_keyboard_hook.h"
 
 namespace cmdpredict {
 namespace {
@@ -37,37 +35,17 @@ KeyboardHookHandle NewHookHandle() {
   return reinterpret_cast<KeyboardHookHandle>(++lastHandle);
 }
 
+#if defined(CMDPREDICT_KEYBOARD_TEST_CONTROLS)
 int g_refusals = 0;
-
-FocusClassNameProvider& CurrentFocusClassNameProvider() {
-  static FocusClassNameProvider provider;
-  return provider;
-}
-
-ControlKeyStateProvider& CurrentControlKeyStateProvider() {
-  static ControlKeyStateProvider provider;
-  return provider;
-}
-
-constexpr int kHookAction = 0;                     // a message taken from the queue
-constexpr std::int16_t kKeyDownState = INT16_MIN;  // high bit set
-// Keystroke flags: repeat count 1; for a release also the previous state (down) and the transition
-// state (released).
-constexpr HookLParam kPressFlags = 1;
-constexpr HookLParam kReleaseFlags =
-    kPressFlags | HookLParam{1} << 30 | static_cast<HookLParam>(std::uintptr_t{1} << 31);
-
-// The name as the system's class-name buffer would hold it: up to the first zero unit, and no
-// longer than the buffer leaves room for.
-WString AsBufferedClassName(WString name) {
-  name.resize(std::min({name.find(WChar{0}), name.size(), kClassNameBufferLength - 1}));
-  return name;
-}
+bool InstallationRefused() { return g_refusals > 0; }
+#else
+constexpr bool InstallationRefused() { return false; }
+#endif
 
 }  // namespace
 
 KeyboardHookHandle InstallKeyboardHook(KeyboardHookProcedure procedure) {
-  if (procedure == nullptr || g_refusals > 0) return nullptr;
+  if (procedure == nullptr || InstallationRefused()) return nullptr;
   HookChain& chain = ThreadHookChain();
   const KeyboardHookHandle handle = NewHookHandle();
   chain.insert(chain.begin(), InstalledHook{handle, procedure});
@@ -98,21 +76,6 @@ HookResult DispatchKeyboardHookMessage(int code, HookWParam wParam, HookLParam l
   return procedure(code, wParam, lParam);
 }
 
-std::size_t KeyboardHookCount() { return ThreadHookChain().size(); }
-
-std::optional<WString> FocusWindowClassName() {
-  const FocusClassNameProvider& provider = CurrentFocusClassNameProvider();
-  if (!provider) return std::nullopt;
-  std::optional<WString> name = provider();
-  if (!name) return std::nullopt;
-  return AsBufferedClassName(std::move(*name));
-}
-
-std::int16_t ControlKeyState() {
-  const ControlKeyStateProvider& provider = CurrentControlKeyStateProvider();
-  return provider && provider() ? kKeyDownState : std::int16_t{0};
-}
-
 // Class names are ASCII in practice; letters outside ASCII are compared as they are.
 bool ClassNamesEqualIgnoringCase(const WString& name, const WChar* other) {
   const std::basic_string_view<WChar> otherName(other);
@@ -121,21 +84,12 @@ bool ClassNamesEqualIgnoringCase(const WString& name, const WChar* other) {
                     [](WChar a, WChar b) { return LowerCaseClassNameUnit(a) == LowerCaseClassNameUnit(b); });
 }
 
+#if defined(CMDPREDICT_KEYBOARD_TEST_CONTROLS)
+std::size_t KeyboardHookCount() { return ThreadHookChain().size(); }
+
 ScopedKeyboardHookRefusal::ScopedKeyboardHookRefusal() { ++g_refusals; }
 
 ScopedKeyboardHookRefusal::~ScopedKeyboardHookRefusal() { --g_refusals; }
-
-bool DispatchKeyEvent(std::uint32_t virtualKey, KeyTransition transition) {
-  const HookLParam flags = transition == KeyTransition::kRelease ? kReleaseFlags : kPressFlags;
-  return DispatchKeyboardHookMessage(kHookAction, virtualKey, flags) != 0;
-}
-
-void SetFocusClassNameProvider(FocusClassNameProvider provider) {
-  CurrentFocusClassNameProvider() = std::move(provider);
-}
-
-void SetControlKeyStateProvider(ControlKeyStateProvider provider) {
-  CurrentControlKeyStateProvider() = std::move(provider);
-}
+#endif
 
 }  // namespace cmdpredict

@@ -1,8 +1,8 @@
 #include <sys/resource.h>
 
-#include "platform/process_memory.h"
+#include "process_memory.h"
 
-namespace cmdpredict {
+namespace cmdpredict::cli {
 
 std::uint64_t PeakResidentBytes() {
   struct rusage usage {};
@@ -14,4 +14,4 @@ std::uint64_t PeakResidentBytes() {
 #endif
 }
 
-}  // namespace cmdpredict
+}  // namespace cmdpredict::cli

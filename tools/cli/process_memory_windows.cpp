@@ -2,9 +2,9 @@
 // After <windows.h>, which it needs.
 #include <psapi.h>
 
-#include "platform/process_memory.h"
+#include "process_memory.h"
 
-namespace cmdpredict {
+namespace cmdpredict::cli {
 
 std::uint64_t PeakResidentBytes() {
   PROCESS_MEMORY_COUNTERS counters{};
@@ -13,4 +13,4 @@ std::uint64_t PeakResidentBytes() {
   return static_cast<std::uint64_t>(counters.PeakWorkingSetSize);
 }
 
-}  // namespace cmdpredict
+}  // namespace cmdpredict::cli

@@ -1,11 +1,11 @@
-// How much memory the process has used, for tools that report it.
+// How much memory the tool's process has used, for its reports.
 #pragma once
 
 #include <cstdint>
 
-namespace cmdpredict {
+namespace cmdpredict::cli {
 
 // The largest resident set the process has had so far, in bytes; 0 when the system cannot tell.
 std::uint64_t PeakResidentBytes();
 
-}  // namespace cmdpredict
+}  // namespace cmdpredict::cli

@@ -25,13 +25,17 @@
 #include "cmdpredict/export.h"
 #include "cmdpredict/platform_types.h"
 
+namespace cmdpredict {
+
+// The Windows virtual-key code of the space bar (VK_SPACE), the key the accelerator watches. Other
+// keys may be dispatched with any code other than this one.
+inline constexpr std::uint32_t kVirtualKeySpace = 0x20;
+
+}  // namespace cmdpredict
+
 #if !defined(_WIN32)
 
 namespace cmdpredict {
-
-// The Windows virtual-key code of the space bar, the key the accelerator watches. Other keys may be
-// dispatched with any code other than this one.
-inline constexpr std::uint32_t kVirtualKeySpace = 0x20;
 
 enum class KeyTransition { kPress, kRelease };
 

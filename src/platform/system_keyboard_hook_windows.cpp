@@ -1,7 +1,7 @@
 // The system's keyboard hooks, focus window and key state (user32 and kernel32).
 #include <windows.h>
 
-#include "platform/keyboard_hook.h"
+#include "platform/system_keyboard_hook.h"
 
 namespace cmdpredict {
 namespace {
