@@ -15,15 +15,15 @@ constexpr HookLParam kReleased = static_cast<HookLParam>(0xC0000001U);  // repea
 
 // The rule's answers: the option, the focus class (null: no focus window), Ctrl and the top prediction.
 struct Situation final : KeyHookSituation {
-  Situation(bool on, const WChar* focus, std::int16_t ctrl, int top)
-      : on(on), focus(focus), ctrl(ctrl), top(top) {}
-  bool AutoStartTopPrediction() const override { return on; }
+  Situation(bool optionOn, const WChar* focusClass, std::int16_t ctrlState, int topPrediction)
+      : option(optionOn), focus(focusClass), ctrl(ctrlState), top(topPrediction) {}
+  bool AutoStartTopPrediction() const override { return option; }
   std::optional<WString> FocusClassName() const override {
     return focus != nullptr ? std::optional<WString>(focus) : std::nullopt;
   }
   std::int16_t ControlKeyState() const override { return ctrl; }
   int TopPrediction() const override { return top; }
-  bool on;
+  bool option;
   const WChar* focus;
   std::int16_t ctrl;
   int top;
@@ -34,19 +34,23 @@ TEST(SpaceBarRule, ConsumesASpaceBarReleaseOnlyWhenTheHostCouldStartTheTopPredic
   constexpr std::int16_t kDown = INT16_MIN, kToggled = 1;  // only the high bit means down
   const struct {
     const char* name;
-    Situation situation;
+    bool option;
+    const WChar* focus;
+    std::int16_t ctrl;
+    int top;
     KeyHookAction expected;
   } rows[] = {
-      {"a top prediction", {true, nullptr, 0, 5}, KeyHookAction::kConsume},
-      {"no top prediction", {true, nullptr, 0, 0}, KeyHookAction::kPassOn},
-      {"the option off", {false, nullptr, 0, 5}, KeyHookAction::kPassOn},
-      {"text entry", {true, edit, 0, 5}, KeyHookAction::kPassOn},
-      {"text entry with Ctrl down", {true, edit, kDown, 5}, KeyHookAction::kConsume},
-      {"text entry with Ctrl toggled", {true, edit, kToggled, 5}, KeyHookAction::kPassOn},
+      {"a top prediction", true, nullptr, 0, 5, KeyHookAction::kConsume},
+      {"no top prediction", true, nullptr, 0, 0, KeyHookAction::kPassOn},
+      {"the option off", false, nullptr, 0, 5, KeyHookAction::kPassOn},
+      {"text entry", true, edit, 0, 5, KeyHookAction::kPassOn},
+      {"text entry with Ctrl down", true, edit, kDown, 5, KeyHookAction::kConsume},
+      {"text entry with Ctrl toggled", true, edit, kToggled, 5, KeyHookAction::kPassOn},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(DecideKeyHookAction(0, kSpace, kReleased, row.situation), row.expected);
+    const Situation situation(row.option, row.focus, row.ctrl, row.top);
+    EXPECT_EQ(DecideKeyHookAction(0, kSpace, kReleased, situation), row.expected);
   }
 }
 
