@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <random>
 #include <string>
 #include <utility>
@@ -14,12 +13,23 @@
 namespace cmdpredict {
 namespace {
 
-TEST(ModelDepth, Is100UntilSetAndRefusesDepthsOutside1To128WithoutChange) {
-  CPredictionCommandManager manager;
-  EXPECT_EQ(manager.GetModelDepth(), 100);
-  for (const int depth : {1, 128, 7}) EXPECT_EQ(manager.SetModelDepth(depth), S_OK);
-  for (const int depth : {0, -1, 129}) EXPECT_EQ(manager.SetModelDepth(depth), E_INVALIDARG);
-  EXPECT_EQ(manager.GetModelDepth(), 7);
+TEST(ModelDepth, Is100UntilSet) { EXPECT_EQ(CPredictionCommandManager().GetModelDepth(), 100); }
+
+TEST(ModelDepth, AcceptsEachDepthFrom1To128) {
+  for (const int depth : {1, 128}) {
+    CPredictionCommandManager manager;
+    EXPECT_EQ(manager.SetModelDepth(depth), S_OK) << depth;
+    EXPECT_EQ(manager.GetModelDepth(), depth);
+  }
+}
+
+TEST(ModelDepth, RefusesADepthOutside1To128AndKeepsItsDepth) {
+  for (const int depth : {0, -1, 129}) {
+    CPredictionCommandManager manager;
+    manager.SetModelDepth(7);
+    EXPECT_EQ(manager.SetModelDepth(depth), E_INVALIDARG) << depth;
+    EXPECT_EQ(manager.GetModelDepth(), 7) << depth;
+  }
 }
 
 // One host event: a command in an environment, or the take-back of the environment's last one.
@@ -46,9 +56,8 @@ std::vector<Event> MakeEvents(std::uint32_t seed, std::size_t count) {
   std::vector<Event> events;
   while (events.size() < count) {
     const std::size_t e = random() % 3;
-    const bool takeBack = random() % 30 == 0 && !tookBack[e];
-    tookBack[e] = takeBack;
-    if (takeBack) {
+    tookBack[e] = random() % 30 == 0 && !tookBack[e];
+    if (tookBack[e]) {
       events.push_back({environments[e], 0});
     } else if (random() % 20 == 0) {
       for (const LONG command : habits[random() % habits.size()])
@@ -60,17 +69,12 @@ std::vector<Event> MakeEvents(std::uint32_t seed, std::size_t count) {
   return events;
 }
 
-// The whole ranked list of the environment, probabilities as bits.
-std::vector<std::pair<int, std::uint64_t>> RankedList(CPredictionCommandManager& manager,
-                                                      const char* environment) {
+// The whole ranked list of the environment (probabilities compared exactly).
+std::vector<std::pair<int, double>> RankedList(CPredictionCommandManager& manager, const char* environment) {
   std::vector<PredictionCommandManagerPredictionData> predictions;
   manager.GetPredictionCommandIDs(environment, predictions);
-  std::vector<std::pair<int, std::uint64_t>> list;
-  for (const auto& prediction : predictions) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &prediction.probability, sizeof bits);
-    list.emplace_back(prediction.commandId, bits);
-  }
+  std::vector<std::pair<int, double>> list;
+  for (const auto& p : predictions) list.emplace_back(p.commandId, p.probability);
   return list;
 }
 

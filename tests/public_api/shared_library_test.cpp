@@ -12,14 +12,24 @@
 
 namespace {
 
-TEST(SharedLibraryHost, LearnsPredictsCopiesAndDestroysAcrossTheLibraryBoundary) {
-  auto manager = std::make_unique<CPredictionCommandManager>();
-  EXPECT_EQ(manager->Initialize(CMDPREDICT_WIDE(""), nullptr, 1, 10), S_OK);
-  EXPECT_EQ(manager->BeforeCommandRun(100, nullptr, "E1", 0, 0), S_OK);
+// A host's manager without a model folder that has learnt 100 in E1.
+class SharedLibraryHost : public ::testing::Test {
+ protected:
+  SharedLibraryHost() {
+    manager->Initialize(CMDPREDICT_WIDE(""), nullptr, 1, 10);
+    manager->BeforeCommandRun(100, nullptr, "E1", 0, 0);
+  }
+  std::unique_ptr<CPredictionCommandManager> manager = std::make_unique<CPredictionCommandManager>();
+};
+
+TEST_F(SharedLibraryHost, ReadsThePredictionsLearnt) {
   std::vector<PredictionCommandManagerPredictionData> records;
   EXPECT_TRUE(manager->GetPredictionCommandIDs("E1", records));
   ASSERT_EQ(records.size(), 1U);
   EXPECT_EQ(records[0].commandId, 100);
+}
+
+TEST_F(SharedLibraryHost, KeepsCopiesWorkingAfterTheOriginalIsDestroyed) {
   CPredictionCommandManager copy(*manager);
   CPredictionCommandManager assigned;
   assigned = *manager;
@@ -29,7 +39,7 @@ TEST(SharedLibraryHost, LearnsPredictsCopiesAndDestroysAcrossTheLibraryBoundary)
 }
 
 // A folder stands where the model file of E1 goes.
-TEST(SharedLibraryHost, SeesAFailedSaveInBeforeQuitAndInItsDiagnosticHandler) {
+TEST(SharedLibraryHostFailures, SeesAFailedSaveAcrossTheLibraryBoundary) {
   namespace fs = std::filesystem;
   const fs::path folder =
       fs::temp_directory_path() / ("cmdpredict-host-" + std::to_string(std::random_device{}()));

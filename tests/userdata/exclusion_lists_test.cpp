@@ -1,10 +1,7 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "manager/manager_test_support.h"
@@ -18,93 +15,140 @@
 namespace cmdpredict {
 namespace {
 
-TEST(ExclusionListFile, ReadsEachLineUpToItsFirstTextThatIsNotANumberAndWritesWhatItRead) {
-  constexpr bool training = false, user = true;
-  // Each text, the user-list text of what is read from it, and whether all of the text was used.
-  // clang-format off
-  const std::tuple<bool, const char*, const char*, bool> cases[] = {
-      {training, "5,6\n7", "5,1,6,1,7,1", true}, {training, "5,,6\n8", "5,1,8,1", false},
-      {training, "5 6", "5,1,6,1", true}, {training, "5 ,6\r\nx,7\r\n\r\n9", "5,1,9,1", false},
-      {training, "5-6,+4,-0", "-6,1,0,1,4,1,5,1", true}, {training, "5,+,6\n- 7", "5,1", false},
-      {training, "-2147483648,2147483647", "-2147483648,1,2147483647,1", true},
-      {training, "5,2147483648,6\n-2147483649\n4294967301\n7", "5,1,7,1", false},
-      {user, "5,1,9,0,-7,2", "-7,1,5,1,9,0", true}, {user, "10,1,20,\n0", "10,1,20,0", true},
-      {user, "10,1,20\n0\n30,1", "10,1,30,1", false}, {user, "10 1,20,1", "", false},
-      {user, "10,\n\nx\n0", "10,0", false}, {user, "10,1,20,", "10,1", false}, {user, "5,1,5,0", "5,0", true},
-      {user, "2147483648,1\n5,1", "5,1", false},
-  };
-  // clang-format on
-  for (const auto& [isUserList, text, expected, allUsed] : cases) {
-    SCOPED_TRACE(::testing::PrintToString(text));
-    CommandFlags flags, again;
-    EXPECT_EQ((isUserList ? ReadUserExclusionList : ReadTrainingExclusionList)(text, flags), allUsed);
-    EXPECT_EQ(FormatUserExclusionList(flags), expected);
-    ReadUserExclusionList(expected, again);
-    EXPECT_EQ(again, flags) << expected;
+// A text, what is read from it (written as a user list) and whether all of it was used.
+struct ListCase {
+  const char* name;
+  const char* text;
+  const char* read;
+  bool allUsed;
+};
+
+template <typename Reader>
+void ExpectReads(Reader read, const std::vector<ListCase>& cases) {
+  for (const ListCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    CommandFlags flags;
+    EXPECT_EQ(read(c.text, flags), c.allUsed);
+    EXPECT_EQ(FormatUserExclusionList(flags), c.read);
   }
+}
+
+TEST(ExclusionListFile, ReadsEachTrainingListLineUpToItsFirstTextThatIsNotANumber) {
+  ExpectReads(
+      ReadTrainingExclusionList,
+      {{"lines of numbers", "5,6\n7", "5,1,6,1,7,1", true},
+       {"white space between numbers", "5 6", "5,1,6,1", true},
+       {"lines ending with CR LF and an empty line", "5\r\n\r\n6", "5,1,6,1", true},
+       {"two commas", "5,,6\n8", "5,1,8,1", false},
+       {"a comma after white space", "5 ,6\n8", "5,1,8,1", false},
+       {"a letter", "x,7\n9", "9,1", false},
+       {"signs", "5-6,+4,-0", "-6,1,0,1,4,1,5,1", true},
+       {"a sign without digits", "5,+,6\n- 7", "5,1", false},
+       {"the ends of the 32-bit range", "-2147483648,2147483647", "-2147483648,1,2147483647,1", true},
+       {"numbers beyond the 32-bit range", "5,2147483648,6\n-2147483649\n4294967301\n7", "5,1,7,1", false}});
+}
+
+TEST(ExclusionListFile, ReadsTheUserListAsPairsOfIdentifierAndFlag) {
+  ExpectReads(ReadUserExclusionList,
+              {{"pairs, any flag but 0 excluding", "5,1,9,0,-7,2", "-7,1,5,1,9,0", true},
+               {"a pair over two lines", "10,1,20,\n0", "10,1,20,0", true},
+               {"a later pair of an identifier", "5,1,5,0", "5,0", true},
+               {"an identifier without comma at a line end", "10,1,20\n0\n30,1", "10,1,30,1", false},
+               {"an identifier followed by white space", "10 1,20,1", "", false},
+               {"a flag after an empty line and text", "10,\n\nx\n0", "10,0", false},
+               {"an identifier without flag at the end", "10,1,20,", "10,1", false},
+               {"an identifier beyond the 32-bit range", "2147483648,1\n5,1", "5,1", false}});
 }
 
 class ExclusionLists : public InMemoryManager {
  protected:
+  WString Write(const std::string& name, const std::string& text) {
+    SystemEnv().ReplaceFile(folder.File(name), text);
+    return PathOf(name);
+  }
   WString PathOf(const std::string& name) const { return Utf8ToWide(folder.File(name)); }
   std::string ReadText(const std::string& name) {
     std::string text;
     SystemEnv().ReadFile(folder.File(name), text);
     return text;
   }
-
   TempFolder folder;
 };
 
-TEST_F(ExclusionLists, CommandsOfTheTrainingListsAreNotLearntAndNeverPredicted) {
-  EXPECT_EQ(RunCommands(manager, "E", {1, 5, 1}), (std::vector<LONG>{S_OK, S_OK, S_OK}));
-  ASSERT_THAT(Commands(manager, CMDPREDICT_WIDE("E"), 3), ::testing::Contains(5));
-  SystemEnv().ReplaceFile(folder.File("first.txt"), "5,62000\n63999");
-  SystemEnv().ReplaceFile(folder.File("second.txt"), "8");
-  for (const char* file : {"first.txt", "second.txt"}) manager.LoadCommandsExcludedFromTraining(PathOf(file));
+TEST_F(ExclusionLists, CommandsOfEveryTrainingListLoadedAreNotLearnt) {
+  manager.LoadCommandsExcludedFromTraining(Write("first.txt", "5"));
+  manager.LoadCommandsExcludedFromTraining(Write("second.txt", "8"));
   EXPECT_EQ(RunCommands(manager, "E", {5, 8}), (std::vector<LONG>{S_FALSE, S_FALSE}));
-  // Commands from 62000 up to 64000 are learnt all the same, but not predicted either: 1 is left.
-  EXPECT_EQ(RunCommands(manager, "E", {62000, 1, 63999, 1}), (std::vector<LONG>{S_OK, S_OK, S_OK, S_OK}));
+}
+
+// The band from 62000 up to 64000 is learnt all the same, but not predicted either: 1 is left.
+TEST_F(ExclusionLists, CommandsOfTheTrainingListsAreNeverPredicted) {
+  RunCommands(manager, "E", {1, 5, 1});
+  manager.LoadCommandsExcludedFromTraining(Write("list.txt", "5,62000"));
+  RunCommands(manager, "E", {62000, 1});
   EXPECT_EQ(Commands(manager, CMDPREDICT_WIDE("E"), 3), (CommandList{1, 0, 0}));
 }
 
-TEST_F(ExclusionLists, UserExcludedCommandsAreNotLearntAndWinOverSeenOnesWhenSaved) {
-  SystemEnv().ReplaceFile(folder.File("user.txt"), "5,1");
-  EXPECT_EQ(manager.SaveCommandsUserExcluded(PathOf("user.txt")), S_OK);  // nothing to write
-  EXPECT_EQ(ReadText("user.txt"), "5,1");
-  manager.LoadCommandsUserExcluded(PathOf(u8"\u00DCbung.txt"));  // no file yet, but its name is kept
-  for (const LONG command : {42, 7}) manager.AddCommandIDToUserExcludedCommands(command);
-  manager.SaveCommandsUserExcluded();
-  EXPECT_EQ(ReadText(u8"\u00DCbung.txt"), "7,1,42,1");
-
-  SystemEnv().ReplaceFile(folder.File("user.txt"), "9,1,8,0");
-  manager.LoadCommandsUserExcluded(PathOf("user.txt"));
-  EXPECT_EQ(RunCommands(manager, "E", {100, 101, 8}), (std::vector<LONG>{S_OK, S_OK, S_OK}));
-  manager.AddCommandIDToUserExcludedCommands(100);  // seen before
-  EXPECT_EQ(RunCommands(manager, "E", {9, 100}), (std::vector<LONG>{S_FALSE, S_FALSE}));
-  EXPECT_EQ(manager.SaveCommandsUserExcluded(), S_OK);
-  EXPECT_EQ(ReadText("user.txt"), "7,1,8,0,9,1,42,1,100,1,101,0");
+TEST_F(ExclusionLists, ACommandSeenBeforeIsNotLearntOnceTheUserExcludesIt) {
+  RunCommands(manager, "E", {100, 101});
+  manager.AddCommandIDToUserExcludedCommands(100);
+  EXPECT_EQ(RunCommands(manager, "E", {100}), std::vector<LONG>{S_FALSE});
 }
 
-// A list file that does not exist yet is normal (the user's list before its first save); one that
-// exists but cannot be read, or holds text that is not a list, is reported.
+TEST_F(ExclusionLists, LoadingTheUserListKeepsItsOtherEntries) {
+  manager.AddCommandIDToUserExcludedCommands(7);
+  manager.LoadCommandsUserExcluded(Write("user.txt", "9,1"));
+  manager.SaveCommandsUserExcluded(PathOf("saved.txt"));
+  EXPECT_EQ(ReadText("saved.txt"), "7,1,9,1");
+}
+
+TEST_F(ExclusionLists, SaveWritesTheUserListInAscendingOrder) {
+  for (const LONG command : {42, 7}) manager.AddCommandIDToUserExcludedCommands(command);
+  EXPECT_EQ(manager.SaveCommandsUserExcluded(PathOf("user.txt")), S_OK);
+  EXPECT_EQ(ReadText("user.txt"), "7,1,42,1");
+}
+
+TEST_F(ExclusionLists, SaveWritesCommandsSeenAsNotExcludedUnlessTheUserExcludedThem) {
+  RunCommands(manager, "E", {100, 101});
+  manager.AddCommandIDToUserExcludedCommands(100);
+  manager.SaveCommandsUserExcluded(PathOf("user.txt"));
+  EXPECT_EQ(ReadText("user.txt"), "100,1,101,0");
+}
+
+TEST_F(ExclusionLists, SaveWithNothingToWriteLeavesTheFileAlone) {
+  EXPECT_EQ(manager.SaveCommandsUserExcluded(Write("user.txt", "5,1")), S_OK);
+  EXPECT_EQ(ReadText("user.txt"), "5,1");
+}
+
+TEST_F(ExclusionLists, SaveWithoutFileNameWritesToTheUserListLoadedLast) {
+  manager.LoadCommandsUserExcluded(PathOf(u8"\u00DCbung.txt"));  // no file yet, but its name is kept
+  manager.AddCommandIDToUserExcludedCommands(7);
+  EXPECT_EQ(manager.SaveCommandsUserExcluded(), S_OK);
+  EXPECT_EQ(ReadText(u8"\u00DCbung.txt"), "7,1");
+}
+
+// A list file that does not exist yet is normal (the user's list before its first save).
 TEST_F(ExclusionLists, ListFilesThatExistButCannotBeUsedInFullAreReported) {
   std::filesystem::create_directory(folder.File("folder.txt"));
-  SystemEnv().ReplaceFile(folder.File("prose.txt"), "5,6\nnot a number");
-  const DiagnosticLog log(manager);
-  for (const char* name : {"folder.txt", "prose.txt", "missing.txt"}) {
-    manager.LoadCommandsExcludedFromTraining(PathOf(name));
-    manager.LoadCommandsUserExcluded(PathOf(name));
+  Write("prose.txt", "5,6\nnot a number");
+  const struct {
+    const char* name;
+    const char* file;
+    std::size_t reports;  // one per loader
+  } cases[] = {
+      {"unreadable", "folder.txt", 2}, {"not a list", "prose.txt", 2}, {"missing", "missing.txt", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CPredictionCommandManager host;
+    const DiagnosticLog log(host);
+    host.LoadCommandsExcludedFromTraining(PathOf(c.file));
+    host.LoadCommandsUserExcluded(PathOf(c.file));
+    EXPECT_EQ(log.Seen(), KindsAndPaths(c.reports, {DiagnosticKind::kListFileUnusable, folder.File(c.file)}));
   }
-  const auto unusable = [this](const char* name) {
-    return std::pair{DiagnosticKind::kListFileUnusable, folder.File(name)};
-  };
-  EXPECT_EQ(log.Seen(), (KindsAndPaths{unusable("folder.txt"), unusable("folder.txt"), unusable("prose.txt"),
-                                       unusable("prose.txt")}));
 }
 
-TEST_F(ExclusionLists, AUserListThatCannotBeWrittenIsReportedAndLeavesThePreviousFile) {
-  SystemEnv().ReplaceFile(folder.File("user.txt"), "5,1");
+// (That the previous file stays whole is the file service's to show.)
+TEST_F(ExclusionLists, AUserListThatCannotBeWrittenIsReported) {
   manager.AddCommandIDToUserExcludedCommands(7);
   const DiagnosticLog log(manager);
   RecordingEnv full;
@@ -113,7 +157,6 @@ TEST_F(ExclusionLists, AUserListThatCannotBeWrittenIsReportedAndLeavesThePreviou
   EXPECT_EQ(manager.SaveCommandsUserExcluded(PathOf("user.txt")), S_OK);
   EXPECT_EQ(log.Records(), (std::vector<Record>{{DiagnosticKind::kListFileNotWritten, WString(),
                                                  folder.File("user.txt"), "No space left on device"}}));
-  EXPECT_EQ(ReadText("user.txt"), "5,1");
 }
 
 }  // namespace
