@@ -23,7 +23,7 @@ TEST(ModelDepth, AcceptsEachDepthFrom1To128) {
   }
 }
 
-TEST(ModelDepth, RefusesADepthOutside1To128AndKeepsItsDepth) {
+TEST(ModelDepth, RefusesADepthOutside1To128WithoutChange) {
   for (const int depth : {0, -1, 129}) {
     CPredictionCommandManager manager;
     manager.SetModelDepth(7);

@@ -60,7 +60,7 @@ TEST(ManagerLifecycle, BeforeInitializeNothingIsLearnt) {
   EXPECT_EQ(manager.BeforeCommandRun(5, nullptr, "E", 0, 0), S_FALSE);
 }
 
-TEST(ManagerLifecycle, WithoutAFolderModelsLearnInMemoryAndTouchNoFile) {
+TEST(ManagerLifecycle, WithoutAFolderLearnsInMemoryOnly) {
   RecordingEnv env;
   const ScopedEnv scoped(env);
   CPredictionCommandManager manager;
@@ -139,7 +139,7 @@ class Predictions : public ::testing::Test {
   CPredictionCommandManager manager;
 };
 
-TEST_F(Predictions, ReadingANeverUsedEnvironmentLoadsItsModelAndAppendsItsRankedList) {
+TEST_F(Predictions, ReadingANeverUsedEnvironmentAppendsTheRankedListOfItsLoadedModel) {
   Records records{{42, 1.0, true}};
   EXPECT_TRUE(manager.GetPredictionCommandIDs("E", records));
   EXPECT_THAT(records, ElementsAre(FieldsAre(42, 1.0, true), FieldsAre(5, DoubleEq(0.5), false),
@@ -190,7 +190,7 @@ TEST_F(Predictions, ARefreshFlagsEveryChangedOrEmptiedPositionButNoUnchangedOne)
 }
 
 // After 5 came 7 three times and 9 twice: (0.5 + 2 x 0.6, 0.3 + 2 x 0.4, 0.2) over 3.
-TEST_F(Predictions, ACommandNotToBeLearntStillLoadsTheModelAndPredictsFromTheLatestCommands) {
+TEST_F(Predictions, ACommandNotToBeLearntStillRefreshesFromTheLatestCommands) {
   manager.AddCommandToCommandsUsedForPrediction(kE, 5);
   EXPECT_EQ(manager.BeforeCommandRun(100, nullptr, "E", 1, 0), S_FALSE);
   EXPECT_EQ(Commands(manager, kE, 3), (CommandList{7, 9, 5}));
@@ -237,7 +237,7 @@ TEST_F(FailuresReachTheHost, BeforeQuitFailsWhenAModelIsNotWritten) {
   EXPECT_EQ(manager.BeforeQuit(), E_FAIL);
 }
 
-TEST_F(FailuresReachTheHost, AModelNotWrittenIsReportedWithItsEnvironmentPathAndReason) {
+TEST_F(FailuresReachTheHost, AModelNotWrittenIsReportedInFull) {
   full.failingWrites.insert(ModelFile("E1"));
   manager.BeforeQuit();
   EXPECT_EQ(log.Records(), (std::vector<Record>{{DiagnosticKind::kModelNotSaved, CMDPREDICT_WIDE("E1"),

@@ -34,7 +34,7 @@ class ReplaceFileTest : public ::testing::Test {
   const std::string target = folder.File("E.ContextTree");
 };
 
-TEST_F(ReplaceFileTest, ReplacesTheFileAndLeavesNoTemporary) {
+TEST_F(ReplaceFileTest, ReplacesTheFileWithoutLeavingATemporary) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(target, "new"));
   EXPECT_EQ(Contents(target), "new");
   EXPECT_EQ(Files(), Names{"E.ContextTree"});

@@ -120,7 +120,7 @@ TEST_F(WindowsEnv, EveryFileServiceTakesNamesBeyondAscii) {
   EXPECT_EQ(EntriesOfFolder(), (Entries{"./", "../", kUmlaut, kUmlaut + ".d/", kEmojiAsPathText}));
 }
 
-TEST_F(WindowsEnv, SavesAndReadsTheModelFileOfAnEnvironmentNamedAfterADeviceAsAFile) {
+TEST_F(WindowsEnv, KeepsTheModelFileOfAnEnvironmentNamedAfterADeviceAsAFile) {
   for (const WString& environment : {WString(L"con"), WString(L"LPT1.x"), WString(L"Aux")}) {
     const std::string name = WideToUtf8Path(EscapeFileName(environment)) + ".ContextTree";
     SCOPED_TRACE(name);

@@ -15,8 +15,9 @@ namespace {
 
 const auto kBadConversion = ::testing::ThrowsMessage<std::range_error>(::testing::StrEq("bad conversion"));
 // Lone surrogate units among others, and what they become as path text, one code point each.
-const WString kUnits{u'a', 0xC9, 0x4E2D, 0xD800, 0xD83D, 0xDE00, 0xDFFF};
-const std::string kUnitsAsPathText = "a\xC3\x89\xE4\xB8\xAD\xED\xA0\x80\xED\xA0\xBD\xED\xB8\x80\xED\xBF\xBF";
+const WString kUnits{u'a', 0xC9, 0x3A9, 0x4E2D, 0xD800, 0xD83D, 0xDE00, 0xDFFF};
+const std::string kUnitsAsPathText =
+    "a\xC3\x89\xCE\xA9\xE4\xB8\xAD\xED\xA0\x80\xED\xA0\xBD\xED\xB8\x80\xED\xBF\xBF";
 
 TEST(Unicode, ConvertsUtf8ToUtf16WithSurrogatePairsAboveU0000FFFF) {
   EXPECT_EQ(Utf8ToWide("E1\xC3\x89\xE4\xB8\xAD\xEF\xBF\xBF"), CMDPREDICT_WIDE("E1\u00C9\u4E2D\uFFFF"));

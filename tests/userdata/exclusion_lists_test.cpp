@@ -48,7 +48,7 @@ TEST(ExclusionListFile, ReadsEachTrainingListLineUpToItsFirstTextThatIsNotANumbe
        {"numbers beyond the 32-bit range", "5,2147483648,6\n-2147483649\n4294967301\n7", "5,1,7,1", false}});
 }
 
-TEST(ExclusionListFile, ReadsTheUserListAsPairsOfIdentifierAndFlag) {
+TEST(ExclusionListFile, ReadsTheUserListAsIdentifierFlagPairs) {
   ExpectReads(ReadUserExclusionList,
               {{"pairs, any flag but 0 excluding", "5,1,9,0,-7,2", "-7,1,5,1,9,0", true},
                {"a pair over two lines", "10,1,20,\n0", "10,1,20,0", true},

@@ -52,7 +52,7 @@ class NamedTrainingSequences : public ::testing::Test {
   CPredictionCommandManager manager;
 };
 
-TEST_F(NamedTrainingSequences, WriteATableIntoItsGroupFolderNamedAfterTheRecordAndTheTime) {
+TEST_F(NamedTrainingSequences, WriteATableIntoItsGroupFolderNamedByRecordThenTime) {
   EXPECT_EQ(manager.SaveNamedTrainingSequence(kGroup, kDrill), S_OK);
   EXPECT_EQ(Contents(), (Written{{"Week1", ""}, {"Week1/Drill1700000000.csv", kDrillTable}}));
 }
@@ -62,7 +62,7 @@ TEST_F(NamedTrainingSequences, WriteATableOfTheEmptyGroupIntoTheSequencesFolder)
   EXPECT_EQ(Contents(), (Written{{"Drill1700000000.csv", kDrillTable}}));
 }
 
-TEST_F(NamedTrainingSequences, PutNothingBetweenTheSequencesFolderAndTheNames) {
+TEST_F(NamedTrainingSequences, PutNoSeparatorAfterTheSequencesFolder) {
   std::filesystem::create_directory(sequences);
   manager.SetNamedSequencesFolder(Utf8ToWide(sequences + "/s"));
   manager.SaveNamedTrainingSequence(kGroup, kDrill);
@@ -82,7 +82,7 @@ TEST_F(NamedTrainingSequences, WriteNothingForARecordWithoutName) {
   EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 }
 
-TEST_F(NamedTrainingSequences, KeepGroupAndRecordNamesInsideTheirFolders) {
+TEST_F(NamedTrainingSequences, KeepEveryNameInsideItsFolder) {
   manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE("../up"),
                                     Named(CMDPREDICT_WIDE("a/b:c"), CMDPREDICT_WIDE("x")));
   manager.SaveNamedTrainingSequence(CMDPREDICT_WIDE(".."), Named(CMDPREDICT_WIDE("N"), CMDPREDICT_WIDE("x")));
