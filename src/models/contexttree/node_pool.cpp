@@ -43,6 +43,7 @@ constexpr std::size_t kFirstRegionBytes = 2 * NodePool::kGranuleBytes;
 constexpr std::size_t kLargestRegionBytes = 64 * NodePool::kGranuleBytes;
 
 thread_local NodePool* t_currentPool = nullptr;
+thread_local NodePool::Lane t_currentLane = NodePool::Lane::kDeep;
 
 // Allocations outside every scope (a node built without a tree, say) share one pool that is
 // never freed.
@@ -97,20 +98,29 @@ int NodePool::LowestBit(std::uint64_t bits) {
 #endif
 }
 
-NodePool::Scope::Scope(NodePool* pool) : m_previous(t_currentPool) { t_currentPool = pool; }
+NodePool::Scope::Scope(NodePool* pool) : Scope(pool, t_currentLane) {}
 
-NodePool::Scope::~Scope() { t_currentPool = m_previous; }
+NodePool::Scope::Scope(NodePool* pool, Lane lane)
+    : m_previousPool(t_currentPool), m_previousLane(t_currentLane) {
+  t_currentPool = pool;
+  t_currentLane = lane;
+}
+
+NodePool::Scope::~Scope() {
+  t_currentPool = m_previousPool;
+  t_currentLane = m_previousLane;
+}
 
 void* NodePool::Allocate(std::size_t bytes) {
   if (bytes == 0 || bytes > kMaxBlockBytes) throw std::bad_alloc();
-  return (t_currentPool != nullptr ? t_currentPool : SharedPool())->AllocateHere(bytes);
+  return (t_currentPool != nullptr ? t_currentPool : SharedPool())->AllocateHere(bytes, t_currentLane);
 }
 
 void NodePool::Deallocate(void* block, std::size_t bytes) {
   HeaderOf(block).pool->DeallocateHere(block, bytes);
 }
 
-void* NodePool::AllocateHere(std::size_t bytes) {
+void* NodePool::AllocateHere(std::size_t bytes, Lane lane) {
   const std::size_t sizeClass = ClassOf(bytes);
   FreeBlock*& free = m_free[sizeClass];
   void* block = nullptr;
@@ -120,9 +130,10 @@ void* NodePool::AllocateHere(std::size_t bytes) {
     free = free->next;
   } else {
     const std::size_t blockBytes = sizeClass * kBlockAlignment;
-    if (static_cast<std::size_t>(m_end - m_next) < blockBytes) StartGranule();
-    block = m_next;
-    m_next += blockBytes;
+    Cursor& cursor = m_lanes[static_cast<int>(lane)];
+    if (static_cast<std::size_t>(cursor.end - cursor.next) < blockBytes) StartGranule(cursor);
+    block = cursor.next;
+    cursor.next += blockBytes;
   }
   ++m_blocksInUse;
   MarkInUse(block, bytes);
@@ -143,8 +154,8 @@ void NodePool::DeallocateHere(void* block, std::size_t bytes) {
   MarkUnused(block, bytes);
 }
 
-void NodePool::StartGranule() {
-  if (m_end == m_regionEnd) {
+void NodePool::StartGranule(Cursor& cursor) {
+  if (m_reached == m_regionEnd) {
     // A new region, each twice as large as the one before up to a bound; it is allocated one
     // granule larger than it holds, so that its first granule can start at a multiple of the size.
     m_regionBytes = m_regions.empty() ? kFirstRegionBytes : std::min(2 * m_regionBytes, kLargestRegionBytes);
@@ -155,15 +166,16 @@ void NodePool::StartGranule() {
     region.granules =
         reinterpret_cast<char*>((start + kGranuleBytes - 1) & ~(std::uintptr_t{kGranuleBytes} - 1));
     region.end = region.granules + m_regionBytes;
-    m_end = region.granules;
+    m_reached = region.granules;
     m_regionEnd = region.end;
     m_regions.push_back(std::move(region));
   }
-  m_next = m_end;
-  m_end += kGranuleBytes;
-  MarkInUse(m_next, sizeof(GranuleHeader));
-  ::new (m_next) GranuleHeader{this, {}};  // no marks yet
-  m_next += (sizeof(GranuleHeader) + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
+  cursor.next = m_reached;
+  cursor.end = m_reached + kGranuleBytes;
+  m_reached = cursor.end;
+  MarkInUse(cursor.next, sizeof(GranuleHeader));
+  ::new (cursor.next) GranuleHeader{this, {}};  // no marks yet
+  cursor.next += (sizeof(GranuleHeader) + kBlockAlignment - 1) / kBlockAlignment * kBlockAlignment;
 }
 
 }  // namespace Quenmar::Intel

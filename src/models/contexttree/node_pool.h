@@ -20,8 +20,13 @@
 // of each object that an allocator built with a tracked type constructed there and not yet
 // destroyed (the children maps' entries), so that the owner can visit them in address order.
 //
-// Threading: one thread, like the trees. Allocations are made from the pool of the innermost
-// NodePool::Scope on the calling thread, or from one process-wide pool when there is none.
+// Lanes: a pool fills two granules at a time, one per lane. The few nodes near the root, which
+// every prediction reads, are drawn from the shallow lane, so that they lie together instead of
+// among the millions of deeper ones: a prediction after the model was last used a while ago then
+// misses the cache on a few pages, not on a page per node.
+//
+// Threading: one thread, like the trees. Allocations are made from the pool and lane of the
+// innermost NodePool::Scope on the calling thread, or from one process-wide pool when there is none.
 #pragma once
 
 #include <cstddef>
@@ -50,16 +55,21 @@ class NodePool {
 
   std::size_t BlocksInUse() const { return m_blocksInUse; }
 
-  // Makes the pool the one that allocations on this thread draw from while the scope lives.
+  enum class Lane { kDeep, kShallow };
+
+  // Makes the pool, and the lane when one is given, the ones that allocations on this thread draw
+  // from while the scope lives. Outside every scope the lane is the deep one.
   class Scope {
    public:
     explicit Scope(NodePool* pool);
+    Scope(NodePool* pool, Lane lane);
     ~Scope();
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;
 
    private:
-    NodePool* m_previous;
+    NodePool* m_previousPool;
+    Lane m_previousLane;
   };
 
   // A block of the size from the current pool; std::bad_alloc when the size is above kMaxBlockBytes.
@@ -98,10 +108,16 @@ class NodePool {
   static std::size_t SlotOf(const void* address);
   static int LowestBit(std::uint64_t bits);
 
-  void* AllocateHere(std::size_t bytes);
+  // The unused space of a lane's current granule.
+  struct Cursor {
+    char* next = nullptr;
+    char* end = nullptr;
+  };
+
+  void* AllocateHere(std::size_t bytes, Lane lane);
   void DeallocateHere(void* block, std::size_t bytes);
-  // Moves to the next granule of the current region, or of a new one.
-  void StartGranule();
+  // Gives the lane the next granule of the current region, or of a new one.
+  void StartGranule(Cursor& cursor);
 
   struct FreeBlock {
     FreeBlock* next;
@@ -109,8 +125,8 @@ class NodePool {
 
   std::vector<Region> m_regions;
   std::vector<FreeBlock*> m_free = std::vector<FreeBlock*>(kMaxBlockBytes / kBlockAlignment + 1, nullptr);
-  char* m_next = nullptr;  // unused space of the current granule
-  char* m_end = nullptr;
+  Cursor m_lanes[2];
+  char* m_reached = nullptr;    // end of the last granule given to a lane
   char* m_regionEnd = nullptr;  // end of the current region's granules
   std::size_t m_regionBytes = 0;
   std::size_t m_blocksInUse = 0;
@@ -122,7 +138,7 @@ template <typename Visit>
 void NodePool::ForEachMarked(Visit visit) const {
   for (const Region& region : m_regions) {
     // The granules of the last region end where the pool has reached.
-    char* const end = &region == &m_regions.back() ? m_end : region.end;
+    char* const end = &region == &m_regions.back() ? m_reached : region.end;
     for (char* granule = region.granules; granule < end; granule += kGranuleBytes) {
       const auto& header = *reinterpret_cast<const GranuleHeader*>(granule);
       for (std::size_t word = 0; word < kSlotsPerGranule / 64; ++word) {

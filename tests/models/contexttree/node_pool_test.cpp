@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <new>
@@ -35,6 +36,24 @@ TEST(NodePool, ReusesTheMemoryOfReleasedNodesForNewOnes) {
   const ContextTree::Node* released = tree.GetRoot().GetOrAddChild("a").get();
   tree.GetRoot().ReleaseChildren();
   EXPECT_EQ(tree.GetRoot().GetOrAddChild("b").get(), released);
+}
+
+TEST(NodePool, KeepsTheFirstTwoLevelsTogetherWhileDeeperRunsAreLearnt) {
+  // 50 items in a cycle at depth 100: 100 nodes in the first two levels, thousands below them.
+  ContextTree tree(100, 1);
+  for (int round = 0; round < 20; ++round) {
+    for (int item = 0; item < 50; ++item) tree.AddItem("item" + std::to_string(item));
+  }
+  std::vector<std::uintptr_t> addresses;
+  for (const auto& [code, child] : tree.GetRoot().children) {
+    addresses.push_back(reinterpret_cast<std::uintptr_t>(child.get()));
+    for (const auto& [grandchildCode, grandchild] : child->children) {
+      addresses.push_back(reinterpret_cast<std::uintptr_t>(grandchild.get()));
+    }
+  }
+  ASSERT_EQ(addresses.size(), 100U);
+  const auto [lowest, highest] = std::minmax_element(addresses.begin(), addresses.end());
+  EXPECT_LT(*highest - *lowest, NodePool::kGranuleBytes);
 }
 
 // A tree released at once must not take along what nodes outside it still use.
