@@ -13,12 +13,13 @@ class LineReader {
  public:
   explicit LineReader(std::string_view line) : m_rest(line) {}
 
-  // False when the next text (after white space) is not a number in the signed 32-bit range. The
-  // white space, a sign and the digits are used up either way, as a stream extraction would.
+  // False when the next text (after white space) is not a number in the signed 32-bit range. Only a
+  // number is used up: a sign without digits, or digits beyond the range, stay as text that the
+  // line did not use, even at its end.
   bool ReadNumber(LONG& number) {
     const LeadingInteger read = ReadLeadingInteger(m_rest);
-    m_rest.remove_prefix(read.end);
     if (read.outcome != LeadingInteger::Outcome::kNumber) return false;
+    m_rest.remove_prefix(read.end);
     number = static_cast<LONG>(read.value);
     return true;
   }

@@ -45,7 +45,9 @@ TEST(ExclusionListFile, ReadsEachTrainingListLineUpToItsFirstTextThatIsNotANumbe
        {"signs", "5-6,+4,-0", "-6,1,0,1,4,1,5,1", true},
        {"a sign without digits", "5,+,6\n- 7", "5,1", false},
        {"the ends of the 32-bit range", "-2147483648,2147483647", "-2147483648,1,2147483647,1", true},
-       {"numbers beyond the 32-bit range", "5,2147483648,6\n-2147483649\n4294967301\n7", "5,1,7,1", false}});
+       {"numbers beyond the 32-bit range", "5,2147483648,6\n-2147483649\n4294967301\n7", "5,1,7,1", false},
+       {"a number beyond the 32-bit range ending the text", "5,2147483648", "5,1", false},
+       {"a sign without digits ending the text", "5,-", "5,1", false}});
 }
 
 TEST(ExclusionListFile, ReadsTheUserListAsIdentifierFlagPairs) {
@@ -57,7 +59,8 @@ TEST(ExclusionListFile, ReadsTheUserListAsIdentifierFlagPairs) {
                {"an identifier followed by white space", "10 1,20,1", "", false},
                {"a flag after an empty line and text", "10,\n\nx\n0", "10,0", false},
                {"an identifier without flag at the end", "10,1,20,", "10,1", false},
-               {"an identifier beyond the 32-bit range", "2147483648,1\n5,1", "5,1", false}});
+               {"an identifier beyond the 32-bit range", "2147483648,1\n5,1", "5,1", false},
+               {"an identifier beyond the 32-bit range ending the text", "10,1\n2147483648", "10,1", false}});
 }
 
 class ExclusionLists : public InMemoryManager {
