@@ -37,7 +37,8 @@ std::size_t HeapInUse() {
 }
 
 const std::vector<std::string>& Stream() {
-  static const std::vector<std::string> stream = cmdpredict::bench::MakeCommandStream(kStreamLength, kDistinct);
+  static const std::vector<std::string> stream =
+      cmdpredict::bench::MakeCommandStream(kStreamLength, kDistinct);
   return stream;
 }
 
@@ -70,9 +71,9 @@ void BM_AddItem(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
   state.counters["nodes"] = static_cast<double>(nodes);
   state.counters["bytes_per_node"] = bytesPerNode;
-  state.counters["ns_per_item"] = benchmark::Counter(static_cast<double>(stream.size()),
-                                                     benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
+  state.counters["ns_per_item"] =
+      benchmark::Counter(static_cast<double>(stream.size()),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_AddItem)->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -113,7 +114,9 @@ BENCHMARK(BM_PredictInto)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
 
 void BM_Predict(benchmark::State& state) {
   ContextTree& tree = TrainedTree();
-  RunPredictions(state, [&](const std::vector<std::string>& history) { benchmark::DoNotOptimize(tree.Predict(history)); });
+  RunPredictions(state, [&](const std::vector<std::string>& history) {
+    benchmark::DoNotOptimize(tree.Predict(history));
+  });
 }
 BENCHMARK(BM_Predict)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
 

@@ -29,7 +29,8 @@ constexpr std::size_t kModelTextBytes = 20u << 20;
 void AppendNode(std::string& text, std::mt19937& random, int item, int level) {
   static const int kChildrenPerLevel[] = {400, 24, 10, 5, 2};
   text += "{\"i\":" + std::to_string(item) + ",\"f\":";
-  text += std::to_string(std::uniform_int_distribution<int>(1, 5000 >> level)(random)) + (level % 2 ? ".5" : ".0");
+  text += std::to_string(std::uniform_int_distribution<int>(1, 5000 >> level)(random)) +
+          (level % 2 ? ".5" : ".0");
   text += ",\"c\":[";
   if (level < static_cast<int>(std::size(kChildrenPerLevel))) {
     const int children = std::uniform_int_distribution<int>(1, kChildrenPerLevel[level])(random);
@@ -50,7 +51,8 @@ std::string MakeModelText() {
     if (subtree > 0) text += ',';
     AppendNode(text, random, subtree % 1000, 1);
   }
-  text += "],\"schema\":\"concise\",\"version\":\"1.0\",\"release\":\"221.0.0.0\",\"d\":5,\"encodings\":[\"\"";
+  text +=
+      "],\"schema\":\"concise\",\"version\":\"1.0\",\"release\":\"221.0.0.0\",\"d\":5,\"encodings\":[\"\"";
   for (int code = 1; code < 1000; ++code) text += ",\"" + std::to_string(100 + code) + "\"";
   return text + "]}";
 }

@@ -18,7 +18,8 @@ const cmdpredict::WString kEnvironment = CMDPREDICT_WIDE("E");
 
 std::vector<int> Commands() {
   std::vector<int> commands;
-  for (const std::string& item : cmdpredict::bench::MakeCommandStream(100000, 500)) commands.push_back(std::stoi(item));
+  for (const std::string& item : cmdpredict::bench::MakeCommandStream(100000, 500))
+    commands.push_back(std::stoi(item));
   return commands;
 }
 

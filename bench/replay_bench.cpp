@@ -30,7 +30,8 @@ struct Event {
 std::vector<Event> MakeEvents() {
   std::vector<std::vector<std::string>> streams;
   for (int e = 0; e < kEnvironments; ++e) {
-    streams.push_back(cmdpredict::bench::MakeCommandStream(kEvents, 500, static_cast<std::uint32_t>(100 + e)));
+    streams.push_back(
+        cmdpredict::bench::MakeCommandStream(kEvents, 500, static_cast<std::uint32_t>(100 + e)));
   }
   std::vector<std::size_t> next(kEnvironments, 0);
   std::mt19937 random(7);
@@ -63,7 +64,8 @@ void BM_Replay(benchmark::State& state) {
     for (const Event& event : events) {
       const auto start = std::chrono::steady_clock::now();
       manager->BeforeCommandRun(event.command, nullptr, names[event.environment].c_str(), 0, 0);
-      latencies.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+      latencies.push_back(
+          std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
     state.PauseTiming();
     delete manager;

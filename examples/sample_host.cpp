@@ -21,7 +21,8 @@ void PrintPredictions(CPredictionCommandManager& manager, const char* environmen
   manager.GetPredictionCommandIDs(environment, predictions);
   std::printf("next command in %s:\n", environment);
   for (const auto& prediction : predictions) {
-    if (prediction.commandId != 0) std::printf("  %6ld  %.3f\n", static_cast<long>(prediction.commandId), prediction.probability);
+    if (prediction.commandId != 0)
+      std::printf("  %6ld  %.3f\n", static_cast<long>(prediction.commandId), prediction.probability);
   }
 }
 

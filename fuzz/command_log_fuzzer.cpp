@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const cmdpredict::cli::CommandLog& log = whole.Log();
-  if (log.events.size() != split.Log().events.size() || log.environments != split.Log().environments) std::abort();
+  if (log.events.size() != split.Log().events.size() || log.environments != split.Log().environments)
+    std::abort();
   std::uint32_t previousLine = 0;
   for (const cmdpredict::cli::LogEvent& event : log.events) {
     if (event.environment >= log.environments.size() || event.line <= previousLine || event.line > size + 1) {

@@ -43,7 +43,8 @@ std::string ModelFile(const cmdpredict::TempFolder& folder) { return folder.File
 
 // Removes the model file and the backups made since the folder was created or last emptied.
 void Empty(const cmdpredict::TempFolder& folder) {
-  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) std::filesystem::remove(entry.path());
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+    std::filesystem::remove(entry.path());
 }
 
 // True when the folder holds the model file and nothing else (no backup was made).
@@ -63,7 +64,8 @@ bool IsUntouched(const ContextTree& tree) {
 
 double ThroughTheJsonLayer(double number) {
   const cmdpredict::JsonDocumentPtr document = cmdpredict::CreateJsonDocument();
-  return cmdpredict::GetDouble(*document->Parse(cmdpredict::ToJsonText(cmdpredict::JsonValue(number)).c_str()));
+  return cmdpredict::GetDouble(
+      *document->Parse(cmdpredict::ToJsonText(cmdpredict::JsonValue(number)).c_str()));
 }
 
 // Recurses once per level; a tree read from a file has at most Quenmar::Intel::kMaxFileTreeHeight.

@@ -40,15 +40,16 @@ extern "C" {
 typedef struct cmdpredict_manager cmdpredict_manager;
 
 /* Kinds of diagnostic records: failures and repairs that results alone cannot show. */
-#define CMDPREDICT_DIAGNOSTIC_MODEL_NOT_SAVED 1       /* the previous model file is unchanged */
-#define CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPAIRED 2   /* part of a model file was left out */
-#define CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPLACED 3   /* nothing of it was usable: the model starts anew */
-#define CMDPREDICT_DIAGNOSTIC_BACKUP_WRITTEN 4        /* a copy of a damaged model file (path: the copy) */
-#define CMDPREDICT_DIAGNOSTIC_BACKUP_NOT_WRITTEN 5    /* that copy could not be written */
-#define CMDPREDICT_DIAGNOSTIC_FOLDER_NOT_CREATED 6    /* its files are not written */
-#define CMDPREDICT_DIAGNOSTIC_LIST_FILE_UNUSABLE 7    /* a command list file unreadable or not a list */
-#define CMDPREDICT_DIAGNOSTIC_LIST_FILE_NOT_WRITTEN 8 /* the user-excluded list; the old file is unchanged \
-                                                       */
+#define CMDPREDICT_DIAGNOSTIC_MODEL_NOT_SAVED 1     /* the previous model file is unchanged */
+#define CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPAIRED 2 /* part of a model file was left out */
+#define CMDPREDICT_DIAGNOSTIC_MODEL_FILE_REPLACED 3 /* nothing of it was usable: the model starts anew */
+#define CMDPREDICT_DIAGNOSTIC_BACKUP_WRITTEN 4      /* a copy of a damaged model file (path: the copy) */
+#define CMDPREDICT_DIAGNOSTIC_BACKUP_NOT_WRITTEN 5  /* that copy could not be written */
+#define CMDPREDICT_DIAGNOSTIC_FOLDER_NOT_CREATED 6  /* its files are not written */
+#define CMDPREDICT_DIAGNOSTIC_LIST_FILE_UNUSABLE 7  /* a command list file unreadable or not a list */
+#define CMDPREDICT_DIAGNOSTIC_LIST_FILE_NOT_WRITTEN      \
+  8 /* the user-excluded list; the old file is unchanged \
+     */
 #define CMDPREDICT_DIAGNOSTIC_NAMED_SEQUENCE_NOT_WRITTEN 9
 
 /* One diagnostic record. Its strings are UTF-8 and valid only during the handler's call. */

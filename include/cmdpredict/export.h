@@ -5,13 +5,13 @@
 #pragma once
 
 #if defined(_WIN32)
-#  if defined(CMDPREDICT_STATIC_LIBRARY)
-#    define CMDPREDICT_API
-#  elif defined(CMDPREDICT_BUILDING_LIBRARY)
-#    define CMDPREDICT_API __declspec(dllexport)
-#  else
-#    define CMDPREDICT_API __declspec(dllimport)
-#  endif
+#if defined(CMDPREDICT_STATIC_LIBRARY)
+#define CMDPREDICT_API
+#elif defined(CMDPREDICT_BUILDING_LIBRARY)
+#define CMDPREDICT_API __declspec(dllexport)
 #else
-#  define CMDPREDICT_API __attribute__((visibility("default")))
+#define CMDPREDICT_API __declspec(dllimport)
+#endif
+#else
+#define CMDPREDICT_API __attribute__((visibility("default")))
 #endif

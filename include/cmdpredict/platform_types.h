@@ -9,9 +9,12 @@
 #include <string>
 
 #if defined(_WIN32)
-#  include <windows.h>
-#  include <unknwn.h>
-#  include <comutil.h>
+// In this order: each header builds on the one before.
+#include <windows.h>
+
+#include <unknwn.h>
+
+#include <comutil.h>
 #else
 using LONG = std::int32_t;
 using DWORD = std::uint32_t;
@@ -42,7 +45,7 @@ using WString = std::basic_string<WChar>;
 // A string literal of WChar units: CMDPREDICT_WIDE("Sketch") is u"Sketch" where WChar is char16_t
 // and L"Sketch" where it is the 16-bit wchar_t of Windows.
 #if defined(_WIN32)
-#  define CMDPREDICT_WIDE(text) L##text
+#define CMDPREDICT_WIDE(text) L##text
 #else
-#  define CMDPREDICT_WIDE(text) u##text
+#define CMDPREDICT_WIDE(text) u##text
 #endif

@@ -72,7 +72,8 @@ LONG CPredictionCommandManager::RemoveTrainingSequenceCommand(const WString& env
   return removed;
 }
 
-bool CPredictionCommandManager::RemoveLastTrainingSequenceCommand(const WString& environment, LONG commandId) {
+bool CPredictionCommandManager::RemoveLastTrainingSequenceCommand(const WString& environment,
+                                                                  LONG commandId) {
   if (commandId != m_lastRecordedCommandId) return false;
   if (RemoveTrainingSequenceCommand(environment) != m_lastRecordedCommandId) return false;
   m_lastRecordedCommandId = 0;

@@ -5,7 +5,8 @@
 #include "cmdpredict/prediction_command_manager.h"
 #include "modelmgr/prediction_model_manager.h"
 
-bool CPredictionCommandManager::AddCommandToCommandsUsedForPrediction(const WString& environment, LONG commandId) {
+bool CPredictionCommandManager::AddCommandToCommandsUsedForPrediction(const WString& environment,
+                                                                      LONG commandId) {
   const auto [entry, created] = m_commandsUsedForPrediction.try_emplace(environment);
   std::vector<int>& commands = entry->second;
   // A list emptied by RemoveCommandFromCommandsUsedForPrediction accepts the next command as a
@@ -34,7 +35,8 @@ void CPredictionCommandManager::GetCommandsToUseForPrediction(const WString& env
   commands.insert(commands.end(), latest.begin() + static_cast<std::ptrdiff_t>(first), latest.end());
 }
 
-std::size_t CPredictionCommandManager::GetNumberOfCommandsAvailableForPrediction(const WString& environment) const {
+std::size_t CPredictionCommandManager::GetNumberOfCommandsAvailableForPrediction(
+    const WString& environment) const {
   const auto found = m_commandsUsedForPrediction.find(environment);
   return found == m_commandsUsedForPrediction.end() ? 0 : found->second.size();
 }

@@ -36,12 +36,14 @@ CPredictionCommandManager::CPredictionCommandManager() = default;
 
 CPredictionCommandManager::CPredictionCommandManager(const CPredictionCommandManager& other) = default;
 
-CPredictionCommandManager& CPredictionCommandManager::operator=(const CPredictionCommandManager& other) = default;
+CPredictionCommandManager& CPredictionCommandManager::operator=(const CPredictionCommandManager& other) =
+    default;
 
 CPredictionCommandManager::~CPredictionCommandManager() { RemoveKeyboardHookServing(this); }
 
 LONG CPredictionCommandManager::Initialize(const WChar* /*ignoredString*/, const WChar* appDataFolder,
-                                           int numCommandsUsedForPrediction, int maxNumCommandsUsedForPrediction) {
+                                           int numCommandsUsedForPrediction,
+                                           int maxNumCommandsUsedForPrediction) {
   try {
     m_modelManager = std::make_shared<CPredictionModelManager>();
   } catch (const std::bad_alloc&) {
@@ -85,7 +87,9 @@ void CPredictionCommandManager::SetMinimumNumberOfCommandsToAddToPredictionModel
 
 int CPredictionCommandManager::GetNumberOfPredictionCommands() const { return m_numberOfPredictionCommands; }
 
-void CPredictionCommandManager::SetNumberOfPredictionCommands(int count) { m_numberOfPredictionCommands = count; }
+void CPredictionCommandManager::SetNumberOfPredictionCommands(int count) {
+  m_numberOfPredictionCommands = count;
+}
 
 bool CPredictionCommandManager::GetAddToPredictionModel() const { return m_addToPredictionModel; }
 
@@ -103,16 +107,23 @@ void CPredictionCommandManager::SetAutoStartTopPrediction(bool autoStart) {
   }
 }
 
-int CPredictionCommandManager::GetNumCommandsUsedForPrediction() const { return m_numCommandsUsedForPrediction; }
-
-int CPredictionCommandManager::SetNumCommandsUsedForPrediction(int n) {
-  m_numCommandsUsedForPrediction = n > m_maxNumCommandsUsedForPrediction ? m_maxNumCommandsUsedForPrediction : n;
+int CPredictionCommandManager::GetNumCommandsUsedForPrediction() const {
   return m_numCommandsUsedForPrediction;
 }
 
-int CPredictionCommandManager::GetMaxNumCommandsUsedForPrediction() const { return m_maxNumCommandsUsedForPrediction; }
+int CPredictionCommandManager::SetNumCommandsUsedForPrediction(int n) {
+  m_numCommandsUsedForPrediction =
+      n > m_maxNumCommandsUsedForPrediction ? m_maxNumCommandsUsedForPrediction : n;
+  return m_numCommandsUsedForPrediction;
+}
 
-void CPredictionCommandManager::SetMaxNumCommandsUsedForPrediction(int n) { m_maxNumCommandsUsedForPrediction = n; }
+int CPredictionCommandManager::GetMaxNumCommandsUsedForPrediction() const {
+  return m_maxNumCommandsUsedForPrediction;
+}
+
+void CPredictionCommandManager::SetMaxNumCommandsUsedForPrediction(int n) {
+  m_maxNumCommandsUsedForPrediction = n;
+}
 
 LONG CPredictionCommandManager::SetModelDepth(int depth) {
   if (depth < 1 || static_cast<std::uint64_t>(depth) > CContextTree::kMaxDepth) return E_INVALIDARG;

@@ -24,7 +24,8 @@ void CPredictionCommandManager::UpdatePredictions(const WString& environment) {
     }
   }
   for (std::size_t i = slots.size(); i < ranked.size(); ++i) {
-    slots.push_back(std::make_shared<PredictionSlot>(PredictionSlot{ranked[i].second, ranked[i].first, true}));
+    slots.push_back(
+        std::make_shared<PredictionSlot>(PredictionSlot{ranked[i].second, ranked[i].first, true}));
   }
   SetNewPredictionsAvailable(environment);
   m_currentEnvironment = environment;
@@ -42,8 +43,8 @@ void CPredictionCommandManager::GenerateInitialPredictions(const WString& enviro
   ReportModelDiagnostics();
 }
 
-bool CPredictionCommandManager::GetPredictionCommandIDs(const char* environment,
-                                                        std::vector<PredictionCommandManagerPredictionData>& predictions) {
+bool CPredictionCommandManager::GetPredictionCommandIDs(
+    const char* environment, std::vector<PredictionCommandManagerPredictionData>& predictions) {
   const WString name = cmdpredict::Utf8ToWide(environment);
   auto found = m_predictions.find(name);
   if (found == m_predictions.end()) {
@@ -58,7 +59,8 @@ bool CPredictionCommandManager::GetPredictionCommandIDs(const char* environment,
 
 int CPredictionCommandManager::GetPredictionCommandID(const WString& environment, int index) const {
   const auto found = m_predictions.find(environment);
-  if (found == m_predictions.end() || index < 0 || static_cast<std::size_t>(index) >= found->second.size()) return 0;
+  if (found == m_predictions.end() || index < 0 || static_cast<std::size_t>(index) >= found->second.size())
+    return 0;
   return found->second[static_cast<std::size_t>(index)]->commandId;
 }
 

@@ -69,7 +69,8 @@ Quenmar::Intel::PredictionMap CContextTree::PredictNextCommands(const std::vecto
   return predictions;
 }
 
-void CContextTree::PredictNextCommands(const std::vector<int>& history, Quenmar::Intel::PredictionMap& predictions) {
+void CContextTree::PredictNextCommands(const std::vector<int>& history,
+                                       Quenmar::Intel::PredictionMap& predictions) {
   std::vector<std::string> items;
   items.reserve(history.size());
   for (const int commandId : history) items.push_back(ItemText(commandId));

@@ -29,7 +29,8 @@ std::vector<Entry> TakeBest(const Quenmar::Intel::PredictionMap& predictions, st
   const auto boundary = entries.begin() + limit;
   std::partial_sort(entries.begin(), boundary, entries.end(), RanksBefore);
   const double last = (*(boundary - 1))->second;
-  const auto tiedEnd = std::partition(boundary, entries.end(), [last](Entry entry) { return entry->second == last; });
+  const auto tiedEnd =
+      std::partition(boundary, entries.end(), [last](Entry entry) { return entry->second == last; });
   std::sort(boundary, tiedEnd, RanksBefore);
   entries.erase(tiedEnd, entries.end());
   return entries;

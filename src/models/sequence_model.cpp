@@ -10,7 +10,9 @@ PredictionMap ISequencePredictionModel::Predict(const std::list<std::string>& hi
   return Predict(std::vector<std::string>(history.begin(), history.end()));
 }
 
-void ISequencePredictionModel::AddItem(const std::string& item) { AddSequence(std::vector<std::string>{item}); }
+void ISequencePredictionModel::AddItem(const std::string& item) {
+  AddSequence(std::vector<std::string>{item});
+}
 
 std::string ISequencePredictionModel::GetTypeName() const {
   const std::string qualified = cmdpredict::QualifiedTypeName(typeid(*this));

@@ -13,7 +13,7 @@ namespace cmdpredict {
 
 // One entry of a folder listing, as the system reports it.
 struct DirectoryEntry {
-  std::string name;         // without the folder
+  std::string name;            // without the folder
   bool isRegularFile = false;  // false for folders (".", ".." included) and special files
 };
 

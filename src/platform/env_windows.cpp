@@ -43,8 +43,8 @@ std::optional<std::wstring> WidePath(const std::string& path) {
 std::string ErrorText(DWORD error) {
   wchar_t* text = nullptr;
   const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   if (length == 0) return "error " + std::to_string(error);
   std::wstring message(text, length);
   ::LocalFree(text);
@@ -93,19 +93,20 @@ class FileHandle {
 
 // Reading shares the file with writers and with a save renaming over it, as a POSIX read does.
 HANDLE OpenForReading(const std::wstring& path) {
-  return ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 HANDLE CreateForWriting(const std::wstring& path) {
-  return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 // A temporary that is open for a save is shared with nobody but the save's own rename, which tells it
 // from the temporaries of saves that were killed: those alone can be opened exclusively.
 HANDLE CreateTemporaryFile(const std::wstring& path) {
-  return ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+  return ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Removes the temporary when no save holds it open: opened exclusively, it goes when it is closed.
@@ -157,7 +158,8 @@ bool IsTransientRenameFailure(DWORD error) {
 bool MoveOver(const std::wstring& temporary, const std::wstring& target) {
   const ULONGLONG deadline = ::GetTickCount64() + kReplaceRetryMilliseconds;
   for (;;) {
-    if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (::MoveFileExW(temporary.c_str(), target.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return true;
     }
     if (!IsTransientRenameFailure(::GetLastError()) || ::GetTickCount64() >= deadline) return false;
@@ -279,7 +281,8 @@ class WindowsEnv final : public Env {
     std::wstring temporary;
     FileHandle out(CreateTemporary(path, temporary));
     if (!out.IsOpen()) return false;
-    const bool written = WriteAll(out.Get(), contents.data(), contents.size()) && ::FlushFileBuffers(out.Get());
+    const bool written =
+        WriteAll(out.Get(), contents.data(), contents.size()) && ::FlushFileBuffers(out.Get());
     // Renamed while still open, so that no other save takes it for a stale one meanwhile.
     if (written && MoveOver(temporary, *target)) return true;
     const DWORD error = ::GetLastError();  // the failing step's, for LastErrorText
@@ -292,7 +295,8 @@ class WindowsEnv final : public Env {
   std::int64_t NowSeconds() override {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
-    const std::int64_t ticks = static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+    const std::int64_t ticks =
+        static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
     return ticks / kFileTimeTicksPerSecond - kFileTimeSecondsBefore1970;
   }
 

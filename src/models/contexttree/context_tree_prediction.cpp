@@ -59,8 +59,9 @@ class RankAccumulator {
 }  // namespace
 
 int ContextTree::TextOrder::RankOf(int code) const {
-  return code >= 0 && static_cast<std::size_t>(code) < rankOfCode.size() ? rankOfCode[static_cast<std::size_t>(code)]
-                                                                           : 0;
+  return code >= 0 && static_cast<std::size_t>(code) < rankOfCode.size()
+             ? rankOfCode[static_cast<std::size_t>(code)]
+             : 0;
 }
 
 const ContextTree::TextOrder& ContextTree::GetTextOrder() const {
@@ -77,7 +78,8 @@ const ContextTree::TextOrder& ContextTree::GetTextOrder() const {
   return m_textOrder;
 }
 
-void ContextTree::RankedDistribution(const Node& node, const TextOrder& order, RankedScores& distribution) const {
+void ContextTree::RankedDistribution(const Node& node, const TextOrder& order,
+                                     RankedScores& distribution) const {
   CollectFrequenciesByRank(node, order, distribution);
   double sum = 0.0;
   for (const RankedScore& entry : distribution) sum += entry.score;
@@ -92,7 +94,8 @@ void ContextTree::RankedDistribution(const Node& node, const TextOrder& order, R
 // The children's frequencies by ascending rank, as if each child's frequency were stored under its
 // text in code order: a later child sharing the text (codes without one) overwrites an earlier
 // one, and a frequency of 0.0 removes the item.
-void ContextTree::CollectFrequenciesByRank(const Node& node, const TextOrder& order, RankedScores& frequencies) {
+void ContextTree::CollectFrequenciesByRank(const Node& node, const TextOrder& order,
+                                           RankedScores& frequencies) {
   frequencies.clear();
   const std::size_t ranks = order.textOfRank.size();
   if (node.children.size() * 16 >= ranks) {

@@ -28,7 +28,8 @@ std::string FormatTextV(const char* format, std::va_list arguments) {
 }
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 int SplitText(const std::string& text, const std::string& delimiters, std::vector<std::string>& pieces) {

@@ -23,7 +23,8 @@ inline constexpr std::int32_t kJsonErrorRangeCount = 5000;
 // and when its handler gives a text writes
 //   "File: " file " ," (only when `file` is not null) "Line: " line " ," message " . " text
 // where the message is the printf format applied to the arguments. Writes nothing otherwise.
-void ReportError(const char* file, int line, int code, const char* format, ...) CMDPREDICT_PRINTF_FORMAT(4, 5);
+void ReportError(const char* file, int line, int code, const char* format, ...)
+    CMDPREDICT_PRINTF_FORMAT(4, 5);
 
 // Registers a range; an entry with the same first code is replaced.
 void RegisterErrorRange(std::int32_t firstCode, std::int32_t count, ErrorTextHandler handler, void* context);

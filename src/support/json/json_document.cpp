@@ -31,7 +31,9 @@ class CheckedHandler {
   bool String(const char* text, rapidjson::SizeType length, bool copy) {
     return m_document.String(text, length, copy);
   }
-  bool Key(const char* text, rapidjson::SizeType length, bool copy) { return m_document.Key(text, length, copy); }
+  bool Key(const char* text, rapidjson::SizeType length, bool copy) {
+    return m_document.Key(text, length, copy);
+  }
   bool StartObject() { return Enter() && m_document.StartObject(); }
   bool EndObject(rapidjson::SizeType memberCount) {
     --m_depth;

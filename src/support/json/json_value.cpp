@@ -129,8 +129,8 @@ JsonReference ElementOf(const RapidValue& array, std::size_t index) {
     return JsonReference();
   }
   if (index >= array.Size()) {
-    ReportError(kReportFile, kGetArrayElementIndexLine, kIndexOutOfRangeCode, "index %zd out of range for array",
-                static_cast<std::ptrdiff_t>(index));
+    ReportError(kReportFile, kGetArrayElementIndexLine, kIndexOutOfRangeCode,
+                "index %zd out of range for array", static_cast<std::ptrdiff_t>(index));
     return JsonReference();
   }
   return JsonReference(&array[static_cast<rapidjson::SizeType>(index)]);
@@ -225,13 +225,19 @@ double GetDouble(JsonReference value) { return IsReferenced(value) ? DoubleOf(*v
 
 std::string GetString(const JsonValue& value) { return StringOf(value.Rapid()); }
 
-std::string GetString(JsonReference value) { return IsReferenced(value) ? StringOf(*value.Rapid()) : std::string(); }
+std::string GetString(JsonReference value) {
+  return IsReferenced(value) ? StringOf(*value.Rapid()) : std::string();
+}
 
 std::size_t GetArraySize(const JsonValue& value) { return ArraySizeOf(value.Rapid()); }
 
-std::size_t GetArraySize(JsonReference value) { return IsReferenced(value) ? ArraySizeOf(*value.Rapid()) : 0; }
+std::size_t GetArraySize(JsonReference value) {
+  return IsReferenced(value) ? ArraySizeOf(*value.Rapid()) : 0;
+}
 
-JsonReference GetArrayElement(const JsonValue& array, std::size_t index) { return ElementOf(array.Rapid(), index); }
+JsonReference GetArrayElement(const JsonValue& array, std::size_t index) {
+  return ElementOf(array.Rapid(), index);
+}
 
 JsonReference GetArrayElement(JsonReference array, std::size_t index) {
   return IsReferenced(array) ? ElementOf(*array.Rapid(), index) : JsonReference();
@@ -246,7 +252,8 @@ JsonReference FindMember(JsonReference object, const char* name) {
 void AddMember(JsonValue& object, const char* name, JsonValue& value) {
   if (!object.Rapid().IsObject()) {
     // Unlike FindMember, this report names the layer's type of the value, not its kind.
-    ReportError(kReportFile, kAddMemberLine, kNotObjectCode, "%s is not an object", JsonTypeName(GetType(object)));
+    ReportError(kReportFile, kAddMemberLine, kNotObjectCode, "%s is not an object",
+                JsonTypeName(GetType(object)));
     return;
   }
   rapidjson::CrtAllocator allocator;

@@ -19,10 +19,10 @@ namespace cmdpredict {
 
 // The layer's classification of a value. The numbers are part of the interface.
 enum class JsonType : int {
-  Null = 0,          // null; also an integer that fits only unsigned 64 bits
-  Int = 1,           // an integer that fits a signed 32-bit integer
+  Null = 0,  // null; also an integer that fits only unsigned 64 bits
+  Int = 1,   // an integer that fits a signed 32-bit integer
   String = 2,
-  Double = 3,        // written with a fraction or exponent, or too large for 64 bits
+  Double = 3,  // written with a fraction or exponent, or too large for 64 bits
   Bool = 4,
   Object = 5,
   Array = 6,

@@ -15,6 +15,7 @@ namespace cmdpredict {
 // Every string, member array and element array lives on the C runtime heap, so a value needs no
 // allocator object and can be freed one by one or outlive the document it was parsed into.
 using RapidValue = rapidjson::GenericValue<rapidjson::UTF8<>, rapidjson::CrtAllocator>;
-using RapidDocument = rapidjson::GenericDocument<rapidjson::UTF8<>, rapidjson::CrtAllocator, rapidjson::CrtAllocator>;
+using RapidDocument =
+    rapidjson::GenericDocument<rapidjson::UTF8<>, rapidjson::CrtAllocator, rapidjson::CrtAllocator>;
 
 }  // namespace cmdpredict
