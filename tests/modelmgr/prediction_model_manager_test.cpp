@@ -19,12 +19,6 @@ namespace {
 using PredictionMap = CPredictionModelManager::PredictionMap;
 using Paths = std::vector<std::string>;
 
-TEST(ContextTreeHolder, StartsWithATreeOfDepth100AndMargin1) {
-  const CContextTree holder(CMDPREDICT_WIDE("F"), CMDPREDICT_WIDE("E1"));
-  EXPECT_EQ(holder.GetTree().GetDepth(), 100U);
-  EXPECT_EQ(holder.GetTree().GetHistoryMargin(), 1U);
-}
-
 TEST(CompositeModelRecord, IsNamedAfterTheLow32BitsOfTheSecondItWasMadeIn) {
   for (const auto& [seconds, id] :
        {std::pair<std::int64_t, const char*>{10, "spm_10"}, {0x1FFFFFFFF, "spm_-1"}}) {
@@ -120,26 +114,16 @@ TEST_F(ModelManager, SavesAModelUnderTheEscapedNameOfItsEnvironment) {
   EXPECT_EQ(env.PathsOf("ReplaceFile"), Paths{FileOf("a%2Fb%3Ac")});
 }
 
-TEST_F(ModelManager, LoadsTheModelSavedForAnEnvironmentWhoseNameIsShortened) {
-  const cmdpredict::WString environment(300, u'L');
+// From the file named as Save names it.
+TEST_F(ModelManager, ReadsAModelFileOnlyOnTheFirstLoad) {
+  const cmdpredict::WString environment = CMDPREDICT_WIDE("a/b:c");
   manager.SetModelFolder(wideFolder);
   manager.AddEnvironmentModel(environment);
-  manager.RecordCommand(environment, 5);
   manager.SaveModels();
   CPredictionModelManager next;
   next.SetModelFolder(wideFolder);
-  ASSERT_TRUE(next.LoadModel(environment));
-  EXPECT_EQ(next.GetPredictions(environment, {}), (PredictionMap{{"5", 1.0}}));
-}
-
-TEST_F(ModelManager, ReadsAModelFileOnlyOnTheFirstLoad) {
-  manager.SetModelFolder(wideFolder);
-  manager.AddEnvironmentModel(e1);
-  manager.SaveModels();
-  CPredictionModelManager next;
-  next.SetModelFolder(wideFolder);
-  for (int load = 0; load < 2; ++load) EXPECT_TRUE(next.LoadModel(e1));
-  EXPECT_EQ(env.PathsOf("ReadFile"), Paths{FileOf("E1")});
+  for (int load = 0; load < 2; ++load) EXPECT_TRUE(next.LoadModel(environment));
+  EXPECT_EQ(env.PathsOf("ReadFile"), Paths{FileOf("a%2Fb%3Ac")});
 }
 
 // A model of depth 100 saved by a manager that never set a depth: the file that later managers load.
@@ -148,8 +132,8 @@ class DeepModelFile : public ModelManager {
   DeepModelFile() {
     CPredictionModelManager writer;
     writer.SetModelFolder(wideFolder);
-    writer.AddEnvironmentModel(CMDPREDICT_WIDE("E"));
-    for (const LONG command : kCommands) writer.RecordCommand(CMDPREDICT_WIDE("E"), command);
+    writer.AddEnvironmentModel(kE);
+    for (const LONG command : kCommands) writer.RecordCommand(kE, command);
     writer.SaveModels();
     manager.SetModelFolder(wideFolder);
   }
@@ -161,61 +145,60 @@ class DeepModelFile : public ModelManager {
     return *Quenmar::Intel::ToFileText(tree);
   }
 
-  static std::string ReadText(const std::string& path) {
+  static std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
+  // The file that the manager saves for the environment.
+  static std::string Saved(CPredictionModelManager& saver, const std::string& path) {
+    saver.SaveModels();
+    return Read(path);
+  }
 
   static constexpr LONG kCommands[] = {5, 7, 5, 9, 5, 7, 3, 5, 7, 9, 5, 7};
+  const cmdpredict::WString kE = CMDPREDICT_WIDE("E");
 };
 
 TEST_F(DeepModelFile, WithoutASetDepthALoadedModelTakesTheFilesDepth) {
-  manager.LoadModel(CMDPREDICT_WIDE("E"));
-  manager.SaveModels();
-  EXPECT_EQ(ReadText(FileOf("E")), LearntText(100));
+  manager.LoadModel(kE);
+  EXPECT_EQ(Saved(manager, FileOf("E")), LearntText(100));
 }
 
 TEST_F(DeepModelFile, IsTrimmedToTheSetDepthAndSavedLean) {
   manager.SetModelDepth(3);
-  manager.LoadModel(CMDPREDICT_WIDE("E"));
-  manager.SaveModels();
-  EXPECT_EQ(ReadText(FileOf("E")), LearntText(3));
+  manager.LoadModel(kE);
+  EXPECT_EQ(Saved(manager, FileOf("E")), LearntText(3));
 }
 
 TEST_F(DeepModelFile, ShallowerThanTheSetDepthTakesTheSetDepth) {
   manager.SetModelDepth(3);
-  manager.LoadModel(CMDPREDICT_WIDE("E"));
+  manager.LoadModel(kE);
   manager.SaveModels();
   CPredictionModelManager next;
   next.SetModelFolder(wideFolder);
   next.SetModelDepth(5);
-  next.LoadModel(CMDPREDICT_WIDE("E"));
-  next.SaveModels();
-  EXPECT_EQ(ReadText(FileOf("E")), LearntText(3).replace(LearntText(3).find("\"d\":3"), 5, "\"d\":5"));
+  next.LoadModel(kE);
+  EXPECT_EQ(Saved(next, FileOf("E")), LearntText(3).replace(LearntText(3).find("\"d\":3"), 5, "\"d\":5"));
 }
 
 TEST_F(DeepModelFile, WithAnUnusableDepthIsTrimmedToTheSetDepth) {
-  std::string text = ReadText(FileOf("E"));
-  text.replace(text.find("\"d\":100"), 7, "\"d\":\"x\"");
-  std::ofstream(FileOf("E"), std::ios::binary | std::ios::trunc) << text;
+  std::string text = Read(FileOf("E"));
+  std::ofstream(FileOf("E"), std::ios::binary) << text.replace(text.find("\"d\":100"), 7, "\"d\":\"x\"");
   manager.SetModelDepth(3);
-  manager.LoadModel(CMDPREDICT_WIDE("E"));
-  manager.SaveModels();
-  EXPECT_EQ(ReadText(FileOf("E")), LearntText(3));
+  manager.LoadModel(kE);
+  EXPECT_EQ(Saved(manager, FileOf("E")), LearntText(3));
 }
 
 TEST_F(DeepModelFile, LoadedModelsFollowADepthChangeAtOnce) {
-  manager.LoadModel(CMDPREDICT_WIDE("E"));
+  manager.LoadModel(kE);
   manager.SetModelDepth(2);
-  manager.SaveModels();
-  EXPECT_EQ(ReadText(FileOf("E")), LearntText(2));
+  EXPECT_EQ(Saved(manager, FileOf("E")), LearntText(2));
 }
 
 TEST_F(DeepModelFile, ModelsCreatedAfterADepthChangeTakeTheSetDepth) {
   manager.SetModelDepth(2);
   manager.AddEnvironmentModel(CMDPREDICT_WIDE("F"));
-  manager.SaveModels();
-  EXPECT_EQ(ReadText(FileOf("F")), *Quenmar::Intel::ToFileText(Quenmar::Intel::ContextTree(2, 1)));
+  EXPECT_EQ(Saved(manager, FileOf("F")), *Quenmar::Intel::ToFileText(Quenmar::Intel::ContextTree(2, 1)));
 }
 
 }  // namespace

@@ -84,12 +84,6 @@ TEST_F(CompositeSequenceModelTest, RemoveLastItemReturnsTheTextOfTheFirstSubMode
   EXPECT_EQ(composite.RemoveLastItem(), "last of a");
 }
 
-TEST_F(CompositeSequenceModelTest, AveragesThePredictionsOfItsSubModels) {
-  Add("b", {{"x", 0.5}, {"y", 0.5}});
-  Add("a", {{"x", 1.0}});
-  EXPECT_EQ(composite.Predict(Items{}), (PredictionMap{{"x", 0.75}, {"y", 0.25}}));
-}
-
 TEST_F(CompositeSequenceModelTest, DoesNotRenormaliseWhenASubModelPredictsNothing) {
   Add("a", {{"x", 1.0}});
   Add("b");
@@ -155,13 +149,10 @@ TEST_F(CompositeSequenceModelTest, LoadReadsBackTheSubModelsThatSaveWrote) {
   EXPECT_EQ(loaded.Predict(Items{"a"}), composite.Predict(Items{"a"}));
 }
 
-TEST_F(CompositeSequenceModelTest, LoadOfAMissingFolderFails) {
-  EXPECT_FALSE(composite.Load(folder.File("m")));
-}
-
-TEST_F(CompositeSequenceModelTest, LoadOfAFileFails) {
+TEST_F(CompositeSequenceModelTest, LoadFailsForAPathThatIsNoFolder) {
   std::ofstream(folder.File("a.ContextTree")) << "{}";
-  EXPECT_FALSE(composite.Load(folder.File("a.ContextTree")));
+  for (const char* name : {"missing", "a.ContextTree"})
+    EXPECT_FALSE(composite.Load(folder.File(name))) << name;
 }
 
 const char kTree[] = R"({"i":0,"f":0.0,"c":[{"i":1,"f":1.0,"c":[]}],"version":"1.0","d":1,"e":["","a"]})";

@@ -24,7 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using cmdpredict::DiagnosticKind;
 using cmdpredict::KindsAndPaths;
-using cmdpredict::KindsAndPathsOf;
 using cmdpredict::SystemEnv;
 using Names = std::set<std::string>;
 
@@ -45,24 +44,20 @@ std::string FileText(const std::string& children, std::initializer_list<std::str
   return text + "}";
 }
 
-const std::string kWrittenHeader = R"("schema":"concise","version":"1.0","release":"221.0.0.0")";
-
 // The text that Save writes for a tree of the depth and codes whose root holds the children.
 std::string Saved(const std::string& children, int depth = 2, const std::string& codes = R"("","a","b")") {
-  return FileText(children,
-                  {kWrittenHeader, "\"d\":" + std::to_string(depth), R"("encodings":[)" + codes + "]"});
+  return FileText(children, {R"("schema":"concise","version":"1.0","release":"221.0.0.0")",
+                             "\"d\":" + std::to_string(depth), R"("encodings":[)" + codes + "]"});
 }
 
 // The tree of depth 2 that learnt a, b, a: a (2.0) followed by b, and b followed by a.
 const std::string kAbaChildren =
     R"({"i":1,"f":2.0,"c":[{"i":2,"f":1.0,"c":[]}]},{"i":2,"f":1.0,"c":[{"i":1,"f":1.0,"c":[]}]})";
 const std::string kAbaText = Saved(kAbaChildren);
-// Header members of files read.
+// Header members of files read, and files of the a, b, a tree with the header members given.
 const std::string kConcise = R"("schema":"concise")", kV1 = R"("version":"1.0")", kD2 = R"("d":2)";
 const std::string kCodes = R"("e":["","a","b"])";
-// Files of the a, b, a tree with the header members given.
 std::string WithHeader(std::initializer_list<std::string> header) { return FileText(kAbaChildren, header); }
-std::string WithVersion(const std::string& version) { return WithHeader({kConcise, version, kD2, kCodes}); }
 std::string WithDepth(const std::string& depth) { return WithHeader({kV1, depth, kCodes}); }
 // A file of a sound header whose root holds the children.
 std::string WithChildren(const std::string& children) {
@@ -77,29 +72,20 @@ std::unique_ptr<ContextTree> TreeThatLearnt(int depth, int items) {
   return tree;
 }
 
-LoadSeverity SeverityOf(const std::string& text) {
-  ContextTree tree(2, 1);
-  const auto document = cmdpredict::CreateJsonDocument();
-  return FromJson(tree, cmdpredict::JsonReference(*document->Parse(text.c_str())));
-}
-
 struct NamedText {
   const char* name;
   std::string text;
 };
 
-// Files that hold no JSON text. Strict JSON is the JSON layer's to test; here the damage that befalls a model
-// file.
+// Damage that befalls a model file; strict JSON is the JSON layer's to test.
 std::vector<NamedText> NotJson() {
   return {{"an empty file", ""},
           {"a truncated file", kAbaText.substr(0, kAbaText.size() - 1)},
-          {"text after the object", kAbaText + "x"},
-          {"a zero byte inside", kAbaText.substr(0, 30) + '\0' + kAbaText.substr(30)},
           {"a tree too deep for the JSON layer", TextOf(*TreeThatLearnt(kMaxFileTreeHeight + 1, 600))}};
 }
 
 // A file that holds JSON, how its content is graded, and the text of the tree loaded from it by a tree of
-// depth 2 (which it keeps when the file's depth cannot be used).
+// depth 2 (which it keeps when the file's depth cannot be used). One row per rule.
 struct GradedFile {
   const char* name;
   std::string text;
@@ -111,21 +97,18 @@ std::vector<GradedFile> GradedFiles() {
   const std::string noCodes = Saved(kAbaChildren, 2, "");
   const std::string y = R"({"item":"y","frequency":1.0})";
   const std::string z = R"({"item":"z","frequency":2.0,"children":[)" + y + "]}";
-  const std::string x = R"({"item":"x","frequency":3.0,"children":[]})";
-  const std::string fullKeys = R"({"item":"","frequency":0.0,"children":[)" + z + "," + x +
-                               R"(],"schema":"verbose","version":"1.0","depth":3,"encodings":["","x"]})";
+  const std::string fullKeys = R"({"item":"","frequency":0.0,"children":[)" + z +
+                               R"(,{"item":"x","frequency":3.0,"children":[]}],"schema":"verbose",)"
+                               R"("version":"1.0","depth":3,"encodings":["","x"]})";
   const std::string zeroChild = R"({"i":1,"f":0.0,"c":[)", three = R"({"i":1,"f":3.0,"c":[]})";
   return {
-      {"depth 1", WithDepth(R"("d":1)"), kLoadedFully, Saved(kAbaChildren, 1)},
       {"depth 128", WithDepth(R"("d":128)"), kLoadedFully, Saved(kAbaChildren, 128)},
-      {"no depth", WithDepth(""), kRepaired, kAbaText},
       {"depth 0", WithDepth(R"("d":0)"), kRepaired, kAbaText},
       {"depth 129", WithDepth(R"("d":129)"), kRepaired, kAbaText},
       {"depth as text", WithDepth(R"("d":"3")"), kRepaired, kAbaText},
       {"short header keys", WithHeader({R"("s":"concise","v":"1.0")", kD2, kCodes}), kLoadedFully, kAbaText},
       {"no codes without a schema", WithHeader({kV1, kD2}), kLoadedFully, noCodes},
       {"no codes in the concise schema", WithHeader({kConcise, kV1, kD2}), kUnusable, noCodes},
-      {"codes that are no array", WithHeader({kConcise, kV1, kD2, R"("e":{})"}), kUnusable, noCodes},
       {"another schema's codes that are no array", WithHeader({kV1, kD2, R"("e":"a")"}), kRepaired, noCodes},
       {"a code that is no text", WithHeader({kConcise, kV1, kD2, R"("e":["","a",5,"b"])"}), kUnusable,
        Saved(kAbaChildren, 2, R"("","a")")},
@@ -135,14 +118,10 @@ std::vector<GradedFile> GradedFiles() {
       {"full keys and item texts", fullKeys, kLoadedFully,
        Saved(three + R"(,{"i":2,"f":2.0,"c":[{"i":3,"f":1.0,"c":[]}]})", 3, R"("","x","z","y")")},
       {"a root without item", FileText(kLeaf2, {kV1, kD2, kCodes}, ""), kUnusable,
-       FileText("", {kWrittenHeader, R"("d":2,"encodings":["","a","b"])"}, R"("i":-1,)")},
+       Saved("").replace(1, 5, R"("i":-1)")},
       {"JSON that is no object", "[1,2]", kUnusable, Saved("", 2, "")},
       {"a child without frequency", WithChildren(R"({"i":1})"), kLoadedFully, Saved(kLeaf1)},
-      {"a frequency with an exponent", WithChildren(R"({"i":1,"f":3E0})"), kLoadedFully, Saved(three)},
       {"the short key first", WithChildren(R"({"i":1,"frequency":9.0,"f":3.0})"), kLoadedFully, Saved(three)},
-      {"a frequency of -0.0", WithChildren(R"({"i":1,"f":-0.0})"), kLoadedFully,
-       Saved(R"({"i":1,"f":-0.0,"c":[]})")},
-      {"a negative code", WithChildren(R"({"i":-7})"), kLoadedFully, Saved(R"({"i":-7,"f":0.0,"c":[]})")},
       {"a later child of one code", WithChildren(R"({"i":2,"c":[{"i":2}]},)" + kLeaf2), kLoadedFully,
        Saved(kLeaf2)},
       {"an integer frequency", WithChildren(R"({"i":1,"f":2})"), kRepaired, Saved(kLeaf1)},
@@ -150,9 +129,7 @@ std::vector<GradedFile> GradedFiles() {
       {"children that are no array", WithChildren(R"({"i":1,"f":0.0,"c":{"i":2}})"), kRepaired,
        Saved(kLeaf1)},
       {"a null child", WithChildren("null," + kLeaf2), kRepaired, Saved(kLeaf2)},
-      {"a child that is a number", WithChildren("5," + kLeaf2), kRepaired, Saved(kLeaf2)},
       {"a child without item", WithChildren(R"({"f":1.0},)" + kLeaf2), kRepaired, Saved(kLeaf2)},
-      {"an item beyond int", WithChildren(R"({"i":3000000000},)" + kLeaf2), kRepaired, Saved(kLeaf2)},
       {"a damaged grandchild", WithChildren(zeroChild + R"({"f":1.0},)" + kLeaf2 + "]}"), kRepaired,
        Saved(zeroChild + kLeaf2 + "]}")},
   };
@@ -169,12 +146,18 @@ class ModelFileTest : public ::testing::Test {
     tree = std::make_unique<ContextTree>(2, 3);
     tree->AddSequence({"a", "b", "a"});
   }
-  bool LoadText(const std::string& text) { return SystemEnv().ReplaceFile(file, text) && tree->Load(path); }
+  bool Write(const std::string& text) { return SystemEnv().ReplaceFile(file, text); }
+  bool LoadText(const std::string& text) { return Write(text) && tree->Load(path); }
   Names Files() const {
     Names names;
     for (const auto& entry : fs::directory_iterator(folder.Path()))
       names.insert(entry.path().filename().u8string());
     return names;
+  }
+  KindsAndPaths Reported(bool loaded) {
+    cmdpredict::Diagnostics reports;
+    EXPECT_EQ(tree->Load(path, reports), loaded);
+    return cmdpredict::KindsAndPathsOf(reports);
   }
 
   cmdpredict::TempFolder folder;
@@ -185,7 +168,7 @@ class ModelFileTest : public ::testing::Test {
 };
 
 TEST_F(ModelFileTest, SaveReplacesTheFileWithTheDocumentedText) {
-  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "previous contents, longer than the new text; " + kAbaText));
+  ASSERT_TRUE(Write("previous contents, longer than the new text; " + kAbaText));
   ASSERT_TRUE(tree->Save(path));
   EXPECT_EQ(ReadFile(file),
             R"({"i":0,"f":0.0,"c":[{"i":1,"f":2.0,"c":[{"i":2,"f":1.0,"c":[]}]},{"i":2,"f":1.0,"c":[{"i":1,)"
@@ -203,25 +186,13 @@ TEST_F(ModelFileTest, SaveWritesTheDepthAsTheSignedNumberOfItsLow32Bits) {
   EXPECT_NE(ToFileText(*tree)->find(R"("d":-2147483648,)"), std::string::npos);
 }
 
-// A missing folder, and a folder where the file goes.
 TEST_F(ModelFileTest, SaveFailsWhereNoFileCanBeCreated) {
   EXPECT_FALSE(tree->Save(folder.File("missing/E")));
-  fs::create_directory(file);
-  EXPECT_FALSE(tree->Save(path));
 }
 
 TEST_F(ModelFileTest, SaveOfATreeTooDeepForLoadFailsAndLeavesThePreviousFile) {
-  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "previous"));
+  ASSERT_TRUE(Write("previous"));
   EXPECT_FALSE(TreeThatLearnt(kMaxFileTreeHeight + 1, kMaxFileTreeHeight + 1)->Save(path));
-  EXPECT_EQ(ReadFile(file), "previous");
-}
-
-TEST_F(ModelFileTest, SaveThatCannotWriteFailsAndLeavesThePreviousFile) {
-  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "previous"));
-  cmdpredict::RecordingEnv failing;
-  failing.failingWrites.insert(file);
-  const cmdpredict::ScopedEnv scoped(failing);
-  EXPECT_FALSE(tree->Save(path));
   EXPECT_EQ(ReadFile(file), "previous");
 }
 
@@ -253,20 +224,10 @@ TEST_F(ModelFileTest, LoadLeavesAnEmptyHistory) {
   EXPECT_TRUE(tree->GetHistory().empty());
 }
 
-TEST_F(ModelFileTest, LoadKeepsTheTreesHistoryMargin) {
-  ASSERT_TRUE(LoadText(kAbaText));
-  EXPECT_EQ(tree->GetHistoryMargin(), 3U);
-}
-
 TEST_F(ModelFileTest, LoadTakesAPathThatEndsInTheExtension) {
-  ASSERT_TRUE(SystemEnv().ReplaceFile(file, Saved("")));
+  ASSERT_TRUE(Write(Saved("")));
   EXPECT_TRUE(tree->Load(file));
   EXPECT_EQ(TextOf(*tree), Saved(""));
-}
-
-TEST_F(ModelFileTest, LoadMatchesTheExtensionByExactBytes) {
-  ASSERT_TRUE(SystemEnv().ReplaceFile(folder.File("F.contexttree"), kAbaText));
-  EXPECT_FALSE(tree->Load(folder.File("F.contexttree")));
 }
 
 TEST_F(ModelFileTest, LoadOfAFolderFails) {
@@ -310,7 +271,6 @@ TEST_F(ModelFileTest, LoadOfTextThatIsNotJsonBacksItUpWithoutVersion) {
 TEST_F(ModelFileTest, ABackupReplacesOneMadeInTheSameSecond) {
   LoadText("{");
   LoadText("[");
-  EXPECT_EQ(Files(), (Names{"E.ContextTree", kBackup}));
   EXPECT_EQ(ReadFile(folder.File(kBackup)), "[");
 }
 
@@ -324,7 +284,9 @@ TEST_F(ModelFileTest, ABackupNamesTheTimeAsTheSignedNumberOfItsLow32Bits) {
 TEST_F(ModelFileTest, GradesWhatAFileHoldsAsDocumented) {
   for (const auto& row : GradedFiles()) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(SeverityOf(row.text), row.severity);
+    const auto document = cmdpredict::CreateJsonDocument();
+    ContextTree fresh(2, 1);
+    EXPECT_EQ(FromJson(fresh, cmdpredict::JsonReference(*document->Parse(row.text.c_str()))), row.severity);
   }
 }
 
@@ -337,36 +299,24 @@ TEST_F(ModelFileTest, LoadsWhatCanBeUsedOfAFile) {
   }
 }
 
-TEST_F(ModelFileTest, LoadBacksUpAFileOnlyWhenItCouldNotBeUsedInFull) {
-  for (const auto& row : GradedFiles()) {
-    SCOPED_TRACE(row.name);
-    Reset();
-    LoadText(row.text);
-    EXPECT_EQ(Files().size(), row.severity == kLoadedFully ? 1U : 2U);
-  }
-}
-
 // A version below 1.0 or not of the form major.minor is wanting; its backup names the version read.
 TEST_F(ModelFileTest, LoadBacksUpAFileOfAWantingVersionUnderTheVersionRead) {
   const struct {
-    const char* name;
-    std::string version, backup;  // the version member, and what the backup's
-                                  // name gives ("" for none)
-  } rows[] = {{"2.5 is accepted", R"("version":"2.5")", ""},
-              {"a trailing dot adds no part", R"("version":"1.0.")", ""},
-              {"three parts", R"("version":"1.0.0")", "0.0"},
-              {"parts that are no numbers", R"("version":"x.y")", "0.0"},
-              {"a part beyond int", R"("version":"1.99999999999")", "0.0"},
-              {"a number", R"("version":7)", "0.0"},
-              {"no version", "", "0.0"},
-              {"below 1.0", R"("version":"0.9")", "0.9"},
-              {"parts read as stoi reads them", R"("version":" +1x.-1y")", "1.-1"}};
+    const char *name, *version, *backup;  // the version member, and the version in the backup's name
+  } rows[] = {{"2.5 is accepted", R"("2.5")", nullptr},
+              {"a trailing dot adds no part", R"("1.0.")", nullptr},
+              {"three parts", R"("1.0.0")", "0.0"},
+              {"a part beyond int", R"("1.99999999999")", "0.0"},
+              {"a number", "7", "0.0"},
+              {"below 1.0", R"("0.9")", "0.9"},
+              {"parts read as stoi reads them", R"(" +1x.-1y")", "1.-1"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     Reset();
-    EXPECT_TRUE(LoadText(WithVersion(row.version)));
-    const std::string backup = "E.ContextTree_" + row.backup + "_1700000000.backup";
-    EXPECT_EQ(Files(), row.backup.empty() ? Names{"E.ContextTree"} : (Names{"E.ContextTree", backup}));
+    EXPECT_TRUE(LoadText(WithHeader({kConcise, R"("version":)" + std::string(row.version), kD2, kCodes})));
+    const std::string backup =
+        "E.ContextTree_" + std::string(row.backup ? row.backup : "") + "_1700000000.backup";
+    EXPECT_EQ(Files(), row.backup ? (Names{"E.ContextTree", backup}) : Names{"E.ContextTree"});
   }
 }
 
@@ -384,50 +334,57 @@ TEST_F(ModelFileTest, SaveRepeatsTheFirstTextAtACodeWithoutTextBelowTheEmptyText
 }
 
 TEST_F(ModelFileTest, LoadReportsARepairedFileAndItsBackup) {
-  ASSERT_TRUE(SystemEnv().ReplaceFile(file, Saved(R"({"i":1,"f":-2.5,"c":[]})")));
-  cmdpredict::Diagnostics diagnostics;
-  EXPECT_TRUE(tree->Load(path, diagnostics));
-  EXPECT_EQ(KindsAndPathsOf(diagnostics),
-            (KindsAndPaths{{DiagnosticKind::kModelFileRepaired, file},
-                           {DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
-  EXPECT_EQ(diagnostics[0].reason, "damaged parts were left out");
+  ASSERT_TRUE(Write(Saved(R"({"i":1,"f":-2.5,"c":[]})")));
+  EXPECT_EQ(Reported(true), (KindsAndPaths{{DiagnosticKind::kModelFileRepaired, file},
+                                           {DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
 }
 
 TEST_F(ModelFileTest, LoadReportsAFileThatIsNotJsonAsReplacedAndItsBackup) {
-  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "not JSON"));
-  cmdpredict::Diagnostics diagnostics;
-  EXPECT_FALSE(tree->Load(path, diagnostics));
-  EXPECT_EQ(KindsAndPathsOf(diagnostics),
-            (KindsAndPaths{{DiagnosticKind::kModelFileReplaced, file},
-                           {DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
+  ASSERT_TRUE(Write("not JSON"));
+  EXPECT_EQ(Reported(false), (KindsAndPaths{{DiagnosticKind::kModelFileReplaced, file},
+                                            {DiagnosticKind::kBackupWritten, folder.File(kBackup)}}));
+}
+
+// Nothing learnt survived when the file's required parts were unusable and its root kept no children.
+TEST_F(ModelFileTest, LoadReportsAFileUsedInPartAsRepairedOrReplacedWithTheReason) {
+  const struct {
+    const char* reason;
+    std::string text;
+    DiagnosticKind kind;
+  } rows[] = {{"damaged parts were left out", WithChildren("null"), DiagnosticKind::kModelFileRepaired},
+              {"required parts are missing or unusable", WithHeader({kConcise, kV1, kD2}),
+               DiagnosticKind::kModelFileRepaired},
+              {"version 0.0 is not accepted", "[1,2]", DiagnosticKind::kModelFileReplaced}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.reason);
+    cmdpredict::Diagnostics reports;
+    EXPECT_TRUE(Write(row.text) && tree->Load(path, reports));
+    EXPECT_EQ(reports.at(0).kind, row.kind);
+    EXPECT_EQ(reports.at(0).reason, row.reason);
+  }
 }
 
 TEST_F(ModelFileTest, LoadReportsABackupThatCouldNotBeWritten) {
-  ASSERT_TRUE(SystemEnv().ReplaceFile(file, "[1,2]"));
+  ASSERT_TRUE(Write("[1,2]"));
   cmdpredict::RecordingEnv full;
   full.now = 1700000000;
   full.failingWrites.insert(folder.File("E.ContextTree_0.0_1700000000.backup"));
   const cmdpredict::ScopedEnv scoped(full);
-  cmdpredict::Diagnostics diagnostics;
-  EXPECT_TRUE(tree->Load(path, diagnostics));
-  ASSERT_EQ(diagnostics.size(), 2U);
-  EXPECT_EQ(diagnostics[0].kind,
-            DiagnosticKind::kModelFileReplaced);  // nothing learnt survived
-  EXPECT_EQ(diagnostics[0].reason, "version 0.0 is not accepted");
-  EXPECT_EQ(diagnostics[1].kind, DiagnosticKind::kBackupNotWritten);
-  EXPECT_EQ(diagnostics[1].reason, "No space left on device");
+  cmdpredict::Diagnostics reports;
+  EXPECT_TRUE(tree->Load(path, reports));
+  ASSERT_EQ(reports.size(), 2U);
+  EXPECT_EQ(reports[1].kind, DiagnosticKind::kBackupNotWritten);
+  EXPECT_EQ(reports[1].reason, "No space left on device");
 }
 
 #if !defined(_WIN32)
 // The file that the link points to, outside the model folder, stays as it was.
 TEST_F(ModelFileTest, BackupReplacesALinkAtItsNameInsteadOfWritingThroughIt) {
   const cmdpredict::TempFolder elsewhere;
-  const std::string target = elsewhere.File("precious");
-  ASSERT_TRUE(SystemEnv().ReplaceFile(target, "precious contents"));
-  fs::create_symlink(target, folder.File(kBackup));
+  ASSERT_TRUE(SystemEnv().ReplaceFile(elsewhere.File("precious"), "precious contents"));
+  fs::create_symlink(elsewhere.File("precious"), folder.File(kBackup));
   EXPECT_FALSE(LoadText("not JSON"));
-  EXPECT_EQ(ReadFile(target), "precious contents");
-  EXPECT_FALSE(fs::is_symlink(folder.File(kBackup)));
+  EXPECT_EQ(ReadFile(elsewhere.File("precious")), "precious contents");
   EXPECT_EQ(ReadFile(folder.File(kBackup)), "not JSON");
 }
 #endif

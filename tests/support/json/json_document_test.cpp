@@ -57,15 +57,9 @@ void ExpectRefused(const std::vector<NamedText>& rows, bool refused) {
   }
 }
 
-// The rest of strict JSON is RapidJSON's; these show that its strict reading is the one in use.
+// Strict JSON is RapidJSON's to read; these show that its strict reading is the one in use.
 TEST(JsonDocument, RefusesTextThatIsNotOneValueOfStrictJson) {
-  ExpectRefused({{"an empty text", ""},
-                 {"only white space", " \t\r\n"},
-                 {"two values", "{} x"},
-                 {"a trailing comma", "[1,]"},
-                 {"a comment", "/* note */ 1"},
-                 {"NaN", "NaN"}},
-                true);
+  ExpectRefused({{"two values", "{} x"}, {"a trailing comma", "[1,]"}, {"a comment", "/* note */ 1"}}, true);
 }
 
 // Just above the largest double, RapidJSON reads infinity, which cannot be written again.
@@ -83,9 +77,7 @@ TEST(JsonDocument, RefusesNestingDeeperThan1024Levels) {
   ExpectRefused({{"arrays", NestedArrays(1025)},
                  {"objects", NestedObjects(1025)},
                  {"arrays in an object", "{\"a\":" + NestedArrays(1024) + "}"},
-                 {"a million levels", NestedArrays(1000000)},
-                 {"never closed", Repeat("[", 1000000)},
-                 {"objects never closed", Repeat("{\"\":", 1000000)}},
+                 {"a million levels never closed", Repeat("[", 1000000)}},
                 true);
 }
 
@@ -93,8 +85,7 @@ TEST(JsonDocument, AcceptsNestingOf1024Levels) {
   const std::string branch = NestedArrays(1023);
   ExpectRefused({{"arrays", NestedArrays(1024)},
                  {"objects", NestedObjects(1024)},
-                 {"siblings", "[" + branch + "," + branch + "]"},
-                 {"brackets in a string", "[\"" + Repeat("[", 2000) + "\\\"" + Repeat("{", 2000) + "\"]"}},
+                 {"siblings", "[" + branch + "," + branch + "]"}},
                 false);
 }
 
