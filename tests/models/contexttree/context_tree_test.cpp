@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <list>
 #include <map>
 #include <memory>
 #include <random>
@@ -76,8 +77,13 @@ TEST_F(LearntABA, LearnsTheEmptyTextUnderTheCodeItHasFromTheStart) {
 TEST_F(LearntABA, LooksUpAnUnlearntTextWithoutFindingOrCodingIt) {
   EXPECT_FALSE(tree.GetRoot().HasChild("never"));
   EXPECT_EQ(tree.GetRoot().GetChild("never"), nullptr);
+  EXPECT_FALSE(tree.HasItem("never"));
   tree.Predict(Items{"never"});
   EXPECT_EQ(tree.HighestCode(), 2);
+}
+
+TEST_F(LearntABA, PredictsFromAListHistoryAsFromAVector) {
+  EXPECT_EQ(tree.Predict(std::list<std::string>{"a", "b"}), tree.Predict(Items{"a", "b"}));
 }
 
 // Counts and history as after learning a, b; the node of (b, a) stays, at zero.
