@@ -92,11 +92,11 @@ TEST_F(CompositeSequenceModelTest, DoesNotRenormaliseWhenASubModelPredictsNothin
 
 // Each term is multiplied by 1.0 / N and the terms are summed in name order, rounding and all.
 TEST_F(CompositeSequenceModelTest, SumsTheTermsWeightedByOneOverTheirNumber) {
-  for (const auto& [count, sum] :
-       {std::pair(1, 1.0), {3, 1.0}, {7, 0.9999999999999998}, {10, 0.9999999999999999}}) {
+  // Dividing each term by N instead would give 0.10000000000000002 and 0.09999999999999999.
+  for (const auto& [count, sum] : {std::pair(1, 0.1), {7, 0.1}, {10, 0.10000000000000003}}) {
     SCOPED_TRACE(count);
     composite.ClearModels();
-    for (int index = 0; index < count; ++index) Add("m" + std::to_string(index), {{"x", 1.0}});
+    for (int index = 0; index < count; ++index) Add("m" + std::to_string(index), {{"x", 0.1}});
     EXPECT_EQ(composite.Predict(Items{}), (PredictionMap{{"x", sum}}));
   }
 }
