@@ -25,20 +25,14 @@ mode_t PermissionsOf(const std::string& path) {
   return info.st_mode & 0777;
 }
 
-mode_t CurrentUmask() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
-}
-
 class PosixReplaceFileTest : public ::testing::Test {
  protected:
   TempFolder folder;
   const std::string target = folder.File("E.ContextTree");
 };
 
+// 0664 is more than the usual umask of 022 lets a new file have.
 TEST_F(PosixReplaceFileTest, KeepsThePermissionsOfTheFileItReplaces) {
-  // 0664 is more than the usual umask of 022 lets a new file have.
   for (const mode_t mode : {mode_t{0600}, mode_t{0664}, mode_t{0444}}) {
     SCOPED_TRACE(mode);
     std::ofstream(target) << "old";
@@ -49,8 +43,10 @@ TEST_F(PosixReplaceFileTest, KeepsThePermissionsOfTheFileItReplaces) {
 }
 
 TEST_F(PosixReplaceFileTest, GivesANewFileTheUsualPermissionsUnderTheUmask) {
+  const mode_t umask = ::umask(0);
+  ::umask(umask);
   ASSERT_TRUE(SystemEnv().ReplaceFile(target, "new"));
-  EXPECT_EQ(PermissionsOf(target), 0666 & ~CurrentUmask());
+  EXPECT_EQ(PermissionsOf(target), 0666 & ~umask);
 }
 
 TEST_F(PosixReplaceFileTest, KeepsATemporaryThatALiveSaveHoldsOpen) {
@@ -76,8 +72,7 @@ TEST(PosixTemporaryFileName, AForkedChildDrawsAnotherNumberThanItsParent) {
   const std::uint64_t parents = NewTemporaryNumber();
   std::uint64_t childs = parents;
   EXPECT_EQ(::read(channel[0], &childs, sizeof childs), static_cast<ssize_t>(sizeof childs));
-  int status = 0;
-  ::waitpid(child, &status, 0);
+  ::waitpid(child, nullptr, 0);
   ::close(channel[0]);
   ::close(channel[1]);
   EXPECT_NE(childs, parents);

@@ -1,10 +1,10 @@
+// The system's file services as every platform offers them.
 #include "platform/env.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
@@ -13,61 +13,81 @@
 namespace cmdpredict {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace std::string_literals;
 using Names = std::set<std::string>;
 
+const std::string kBytes = "a\0b\r\n\xff"s;
+
 // A folder that holds the file E.ContextTree.
-class ReplaceFileTest : public ::testing::Test {
+class SystemFiles : public ::testing::Test {
  protected:
-  ReplaceFileTest() { std::ofstream(target) << "old"; }
+  SystemFiles() { Write("E.ContextTree", "the old and longer contents"); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(folder.File(name), std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& path) const {
+    std::string contents;
+    return SystemEnv().ReadFile(path, contents) ? contents : "(unreadable)";
+  }
   Names Files() const {
     Names names;
-    for (const auto& entry : fs::directory_iterator(folder.Path()))
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
       names.insert(entry.path().filename().string());
     return names;
-  }
-  std::string Contents(const std::string& path) const {
-    return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
   }
 
   TempFolder folder;
   const std::string target = folder.File("E.ContextTree");
 };
 
-TEST_F(ReplaceFileTest, ReplacesTheFileWithoutLeavingATemporary) {
-  ASSERT_TRUE(SystemEnv().ReplaceFile(target, "new"));
-  EXPECT_EQ(Contents(target), "new");
+TEST_F(SystemFiles, ReadFileGivesEveryByteOfTheFile) {
+  Write("f", kBytes);
+  EXPECT_EQ(Read(folder.File("f")), kBytes);
+}
+
+TEST_F(SystemFiles, ReadFileFailsWithTheSystemsReasonForAMissingFile) {
+  std::string contents;
+  EXPECT_FALSE(SystemEnv().ReadFile(folder.File("missing"), contents));
+  EXPECT_NE(SystemEnv().LastErrorText(), "");
+}
+
+TEST_F(SystemFiles, ReadFileFailsForAFolder) {
+  std::string contents;
+  EXPECT_FALSE(SystemEnv().ReadFile(folder.Path(), contents));
+}
+
+TEST_F(SystemFiles, ReplaceFileReplacesTheWholeFileWithoutLeavingATemporary) {
+  ASSERT_TRUE(SystemEnv().ReplaceFile(target, kBytes));
+  EXPECT_EQ(Read(target), kBytes);
   EXPECT_EQ(Files(), Names{"E.ContextTree"});
 }
 
-TEST_F(ReplaceFileTest, RemovesItsTemporaryWhenTheRenameFails) {
-  fs::create_directory(folder.File("F.ContextTree"));
+TEST_F(SystemFiles, ReplaceFileRemovesItsTemporaryWhenTheRenameFails) {
+  std::filesystem::create_directory(folder.File("F.ContextTree"));
   EXPECT_FALSE(SystemEnv().ReplaceFile(folder.File("F.ContextTree"), "new"));
   EXPECT_EQ(Files(), (Names{"E.ContextTree", "F.ContextTree"}));
 }
 
-TEST_F(ReplaceFileTest, RemovesTheTemporariesThatKilledSavesOfTheSameFileLeft) {
+TEST_F(SystemFiles, ReplaceFileRemovesTheTemporariesThatKilledSavesOfTheSameFileLeft) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(target, "first"));
-  for (const char* stale : {".E.ContextTree.0000000000000001.tmp", ".E.ContextTree.FFFFFFFFFFFFFFFF.tmp"}) {
-    std::ofstream(folder.File(stale)) << "half a mod";
-  }
+  for (const char* stale : {".E.ContextTree.0000000000000001.tmp", ".E.ContextTree.FFFFFFFFFFFFFFFF.tmp"})
+    Write(stale, "half a model");
   ASSERT_TRUE(SystemEnv().ReplaceFile(target, "new"));
   EXPECT_EQ(Files(), Names{"E.ContextTree"});
 }
 
-TEST_F(ReplaceFileTest, RemovesTheTemporariesOfEveryFileThatKilledSavesLeftAtTheFirstSaveIntoAFolder) {
-  std::ofstream(folder.File(".F.ContextTree.0000000000000001.tmp")) << "half a mod";
+TEST_F(SystemFiles, ReplaceFileRemovesTheTemporariesOfEveryFileThatKilledSavesLeftAtTheFirstSaveIntoAFolder) {
+  Write(".F.ContextTree.0000000000000001.tmp", "half a model");
   ASSERT_TRUE(SystemEnv().ReplaceFile(target, "new"));
   EXPECT_EQ(Files(), Names{"E.ContextTree"});
 }
 
-TEST_F(ReplaceFileTest, KeepsTheTemporariesOfOtherFilesAfterTheFirstSaveIntoAFolder) {
+TEST_F(SystemFiles, ReplaceFileKeepsTheTemporariesOfOtherFilesAfterTheFirstSaveIntoAFolder) {
   ASSERT_TRUE(SystemEnv().ReplaceFile(target, "first"));
-  const Names others{".F.ContextTree.0000000000000001.tmp", ".E.ContextTree.backup.0000000000000001.tmp",
-                     "E.ContextTree.0000000000000001.tmp"};
-  for (const std::string& other : others) std::ofstream(folder.File(other)) << "other";
+  Names expected{".F.ContextTree.0000000000000001.tmp", ".E.ContextTree.backup.0000000000000001.tmp",
+                 "E.ContextTree.0000000000000001.tmp"};
+  for (const std::string& other : expected) Write(other, "other");
   ASSERT_TRUE(SystemEnv().ReplaceFile(target, "new"));
-  Names expected = others;
   expected.insert("E.ContextTree");
   EXPECT_EQ(Files(), expected);
 }

@@ -20,27 +20,15 @@ namespace {
 
 using Entries = std::set<std::string>;
 
-// Holds the file open for reading without letting anyone delete or replace it, as an indexer or a
-// virus scanner does, until Release or the end of the object.
-class ForeignHandle {
- public:
-  explicit ForeignHandle(const std::string& path)
-      : m_handle(::CreateFileW(Utf8PathToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~ForeignHandle() { Release(); }
-  bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-  void Release() {
-    if (IsOpen()) ::CloseHandle(m_handle);
-    m_handle = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE m_handle;
-};
+HANDLE Open(const std::string& path, DWORD access, DWORD sharing, DWORD disposition) {
+  return ::CreateFileW(Utf8PathToWide(path).c_str(), access, sharing, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 // A temporary folder, and the file E.ContextTree in it once a test writes it.
 class WindowsEnv : public ::testing::Test {
  protected:
+  // The folder's entries as the file service lists them, each folder's with a '/'.
   Entries EntriesOfFolder() const {
     Entries names;
     const std::unique_ptr<DirectoryReader> reader = SystemEnv().OpenFolder(folder.Path());
@@ -57,18 +45,24 @@ class WindowsEnv : public ::testing::Test {
   const std::string file = folder.File("E.ContextTree");
 };
 
-// A file held open by another program.
+// The file, held open by another program for reading without letting anyone delete or replace it,
+// as an indexer or a virus scanner does, until Release.
 class HeldFile : public WindowsEnv {
  protected:
+  ~HeldFile() override { Release(); }
+  void Release() {
+    if (holder != INVALID_HANDLE_VALUE) ::CloseHandle(holder);
+    holder = INVALID_HANDLE_VALUE;
+  }
   const bool written = SystemEnv().ReplaceFile(file, "old");
-  ForeignHandle holder{file};
+  HANDLE holder = Open(file, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
 };
 
 TEST_F(HeldFile, IsReplacedOnceTheOtherHandleLetsGoWithinASecond) {
-  ASSERT_TRUE(holder.IsOpen());
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   std::thread release([this] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    holder.Release();
+    Release();
   });
   EXPECT_TRUE(SystemEnv().ReplaceFile(file, "new"));
   release.join();
@@ -78,22 +72,16 @@ TEST_F(HeldFile, IsReplacedOnceTheOtherHandleLetsGoWithinASecond) {
 
 // The save fails and leaves the file as it was, without a temporary beside it.
 TEST_F(HeldFile, IsLeftAsItWasWhileTheOtherHandleKeepsIt) {
-  ASSERT_TRUE(holder.IsOpen());
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(SystemEnv().ReplaceFile(file, "new"));
   EXPECT_EQ(ContentsOf(file), "old");
   EXPECT_EQ(EntriesOfFolder(), (Entries{"./", "../", "E.ContextTree"}));
 }
 
-// A temporary as an unfinished save holds it: open, shared with nothing but its own rename.
-HANDLE OpenAsASave(const std::string& path) {
-  return ::CreateFileW(Utf8PathToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-TEST_F(WindowsEnv, SaveRemovesTheTemporariesOfKilledSavesButNotOneASaveHoldsOpen) {
-  const std::string killed = TemporaryPathFor(file, 1), unfinished = TemporaryPathFor(file, 2);
-  ::CloseHandle(OpenAsASave(killed));
-  const HANDLE held = OpenAsASave(unfinished);
+// Held as an unfinished save holds it: open, shared with nothing but its own rename.
+TEST_F(WindowsEnv, SaveKeepsATemporaryThatASaveHoldsOpen) {
+  const std::string unfinished = TemporaryPathFor(file, 2);
+  const HANDLE held = Open(unfinished, GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(SystemEnv().ReplaceFile(file, "new"));
   EXPECT_EQ(EntriesOfFolder(),

@@ -17,24 +17,17 @@ TEST(TemporaryFileName, NamesTheTemporaryAfterItsTargetInTheTargetsFolder) {
   EXPECT_EQ(TemporaryPathFor("E1.ContextTree", 0), ".E1.ContextTree.0000000000000000.tmp");
 }
 
+// Not: the target itself, another target's, a longer target's, lower-case or fifteen digits, no
+// leading dot, a longer or another ending.
 TEST(TemporaryFileName, RecognisesOnlyTheTemporariesOfItsTarget) {
   EXPECT_TRUE(IsTemporaryNameOf(".E1.ContextTree.FEDCBA9876543210.tmp", "E1.ContextTree"));
-  const struct {
-    const char* what;
-    const char* name;
-  } others[] = {
-      {"the target itself", "E1.ContextTree"},
-      {"another target's", ".E2.ContextTree.FEDCBA9876543210.tmp"},
-      {"a longer target's", ".E1.ContextTree.x.FEDCBA9876543210.tmp"},
-      {"lower-case digits", ".E1.ContextTree.fedcba9876543210.tmp"},
-      {"fifteen digits", ".E1.ContextTree.FEDCBA987654321.tmp"},
-      {"no leading dot", "E1.ContextTree.FEDCBA9876543210.tmp"},
-      {"another ending", ".E1.ContextTree.FEDCBA9876543210.tmpx"},
-      {"a model's ending", ".E1.ContextTree.FEDCBA9876543210.ContextTree"},
-  };
-  for (const auto& other : others) {
-    SCOPED_TRACE(other.what);
-    EXPECT_FALSE(IsTemporaryNameOf(other.name, "E1.ContextTree"));
+  for (const char* other :
+       {"E1.ContextTree", ".E2.ContextTree.FEDCBA9876543210.tmp", ".E1.ContextTree.x.FEDCBA9876543210.tmp",
+        ".E1.ContextTree.fedcba9876543210.tmp", ".E1.ContextTree.FEDCBA987654321.tmp",
+        "E1.ContextTree.FEDCBA9876543210.tmp", ".E1.ContextTree.FEDCBA9876543210.tmpx",
+        ".E1.ContextTree.FEDCBA9876543210.bak"}) {
+    SCOPED_TRACE(other);
+    EXPECT_FALSE(IsTemporaryNameOf(other, "E1.ContextTree"));
   }
 }
 

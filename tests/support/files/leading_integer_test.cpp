@@ -37,10 +37,8 @@ TEST(LeadingInteger, ReadsTheNumberAfterWhiteSpaceAndASign) {
 }
 
 TEST(LeadingInteger, StopsAtTheFirstByteThatCannotContinueTheNumber) {
-  for (const Row& row :
-       {Row{"sign", "5-6", Outcome::kNumber, 5, 1}, Row{"space", "12 3", Outcome::kNumber, 12, 2},
-        Row{"point", "3.5", Outcome::kNumber, 3, 1},
-        Row{"zero byte", "9"s + '\0' + "1", Outcome::kNumber, 9, 1}}) {
+  for (const Row& row : {Row{"sign", "5-6", Outcome::kNumber, 5, 1},
+                         Row{"zero byte", "9"s + '\0' + "1", Outcome::kNumber, 9, 1}}) {
     ExpectReads(row);
   }
 }
@@ -66,21 +64,14 @@ TEST(LeadingInteger, FindsNoDigitsAfterTheWhiteSpaceAndTheSign) {
         Row{"sign only", " -", Outcome::kNoDigits, 0, 2}, Row{"two signs", "+-5", Outcome::kNoDigits, 0, 1},
         Row{"space after the sign", "- 5", Outcome::kNoDigits, 0, 1},
         Row{"letter", "x1", Outcome::kNoDigits, 0, 0},
-        Row{"zero byte", '\0' + "1"s, Outcome::kNoDigits, 0, 0},
-        Row{"no-break space", "\xa0"s + "1", Outcome::kNoDigits, 0, 0}}) {
+        Row{"zero byte", '\0' + "1"s, Outcome::kNoDigits, 0, 0}}) {
     ExpectReads(row);
   }
 }
 
 TEST(LeadingInteger, TakesOnlyTheCLocalesWhiteSpaceForWhiteSpace) {
-  for (const char c : " \t\n\v\f\r"s) {
-    SCOPED_TRACE(static_cast<int>(c));
-    EXPECT_TRUE(IsCWhiteSpace(c));
-  }
-  for (const char c : "\x08\x0e\x1c\xa0x_"s + '\0') {
-    SCOPED_TRACE(static_cast<int>(c));
-    EXPECT_FALSE(IsCWhiteSpace(c));
-  }
+  for (const char c : " \t\n\v\f\r"s) EXPECT_TRUE(IsCWhiteSpace(c)) << static_cast<int>(c);
+  for (const char c : "\x08\x0e\x1c\xa0x_"s + '\0') EXPECT_FALSE(IsCWhiteSpace(c)) << static_cast<int>(c);
 }
 
 }  // namespace
