@@ -21,7 +21,6 @@ class InputFileEnv final : public cmdpredict::Env {
   int Access(const std::string&) override { return 2; }
   bool CreateFolder(const std::string&) override { return false; }
   std::unique_ptr<cmdpredict::DirectoryReader> OpenFolder(const std::string&) override { return nullptr; }
-  bool CopyFile(const std::string&, const std::string&) override { return false; }
   bool ReadFile(const std::string&, std::string& contents) override {
     contents = m_input;
     return true;

@@ -35,8 +35,6 @@ class Env {
   virtual bool CreateFolder(const std::string& path) = 0;
   // A reader over the folder's entries, or null when the folder cannot be listed.
   virtual std::unique_ptr<DirectoryReader> OpenFolder(const std::string& path) = 0;
-  // Copies a file, overwriting an existing target; false on any failure.
-  virtual bool CopyFile(const std::string& source, const std::string& target) = 0;
   // Reads a whole regular file; false (contents unspecified) when it cannot be opened or read.
   virtual bool ReadFile(const std::string& path, std::string& contents) = 0;
   // Writes the contents to a new temporary file in the target's folder, named as

@@ -172,13 +172,6 @@ class PosixEnv final : public Env {
     return std::make_unique<PosixDirectoryReader>(dir, path);
   }
 
-  bool CopyFile(const std::string& source, const std::string& target) override {
-    std::string contents;
-    if (!ReadFile(source, contents)) return false;
-    FileDescriptor out(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    return out.Get() >= 0 && WriteAll(out.Get(), contents.data(), contents.size()) && out.Close();
-  }
-
   bool ReadFile(const std::string& path, std::string& contents) override {
     // Non-blocking so that a FIFO in place of a file cannot hang the host.
     FileDescriptor in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));

@@ -3,7 +3,6 @@
 // reaches its file.
 #include <windows.h>
 // The A/W selecting macros of these calls would rename the Env members of the same names.
-#undef CopyFile
 #undef ReplaceFile
 
 #include <algorithm>
@@ -95,11 +94,6 @@ class FileHandle {
 HANDLE OpenForReading(const std::wstring& path) {
   return ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-HANDLE CreateForWriting(const std::wstring& path) {
-  return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
 }
 
 // A temporary that is open for a save is shared with nobody but the save's own rename, which tells it
@@ -255,14 +249,6 @@ class WindowsEnv final : public Env {
       if (::GetLastError() != ERROR_FILE_NOT_FOUND) return nullptr;
     }
     return std::make_unique<WindowsDirectoryReader>(search, found);
-  }
-
-  bool CopyFile(const std::string& source, const std::string& target) override {
-    std::string contents;
-    const std::optional<std::wstring> wideTarget = WidePath(target);
-    if (!wideTarget || !ReadFile(source, contents)) return false;
-    FileHandle out(CreateForWriting(*wideTarget));
-    return out.IsOpen() && WriteAll(out.Get(), contents.data(), contents.size()) && out.Close();
   }
 
   bool ReadFile(const std::string& path, std::string& contents) override {

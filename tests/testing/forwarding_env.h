@@ -17,9 +17,6 @@ class ForwardingEnv : public Env {
   std::unique_ptr<DirectoryReader> OpenFolder(const std::string& path) override {
     return SystemEnv().OpenFolder(path);
   }
-  bool CopyFile(const std::string& source, const std::string& target) override {
-    return SystemEnv().CopyFile(source, target);
-  }
   bool ReadFile(const std::string& path, std::string& contents) override {
     return SystemEnv().ReadFile(path, contents);
   }

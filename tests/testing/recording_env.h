@@ -44,10 +44,6 @@ class RecordingEnv : public ForwardingEnv {
   std::unique_ptr<DirectoryReader> OpenFolder(const std::string& path) override {
     return ForwardingEnv::OpenFolder(Log("OpenFolder", path));
   }
-  bool CopyFile(const std::string& source, const std::string& target) override {
-    Log("CopyFile", source + " " + target);
-    return ForwardingEnv::CopyFile(source, target);
-  }
   bool ReadFile(const std::string& path, std::string& contents) override {
     return ForwardingEnv::ReadFile(Log("ReadFile", path), contents);
   }

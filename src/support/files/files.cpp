@@ -9,14 +9,6 @@ int FileExists(const std::string& path) { return CurrentEnv().Access(path); }
 
 int CreateFolder(const std::string& path) { return CurrentEnv().CreateFolder(path) ? 0 : 1; }
 
-int CopyFileOver(const std::string& source, const std::string& target, int* copied) {
-  if (copied == nullptr) return 1;
-  *copied = 0;
-  if (!CurrentEnv().CopyFile(source, target)) return 1;
-  *copied = 1;
-  return 0;
-}
-
 FileResult EnsureFolder(const std::string& path) {
   if (FileExists(path) == 0 || CreateFolder(path) == 0) return FileResult::Success();
   return FileResult::Failure(CurrentEnv().LastErrorText());

@@ -23,10 +23,6 @@ FileResult EnsureFolder(const std::string& path);
 // EnsureFolder, creating the missing folders above the path first.
 FileResult EnsureFolderWithParents(const std::string& path);
 
-// Copies a file, overwriting an existing target. Sets *copied to 1 on success and 0 otherwise;
-// returns 1 when `copied` is null or the copy fails.
-int CopyFileOver(const std::string& source, const std::string& target, int* copied);
-
 // Seconds since 1970-01-01 00:00:00 UTC.
 std::int64_t CurrentTimeSeconds();
 

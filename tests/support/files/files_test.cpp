@@ -1,11 +1,9 @@
-// The file, folder-search, clock and text utilities.
+// The file, clock and text utilities.
 #include "support/files/files.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +11,6 @@
 #include <vector>
 
 #include "platform/paths.h"
-#include "support/files/folder_search.h"
 #include "support/files/text.h"
 #include "testing/temp_folder.h"
 
@@ -38,26 +35,6 @@ TEST_F(Files, FileExistsAnswersTheSystemsErrorForAMissingPath) { EXPECT_EQ(FileE
 
 TEST_F(Files, CreateFolderFailsForAFolderThatExists) { EXPECT_EQ(CreateFolder(folder.Path()), 1); }
 
-TEST_F(Files, CopyFileOverReplacesTheTargetAndSetsTheFlag) {
-  Write("a", "new");
-  Write("c", "the old and longer contents");
-  int copied = 7;
-  EXPECT_EQ(CopyFileOver(folder.File("a"), folder.File("c"), &copied), 0);
-  EXPECT_EQ(copied, 1);
-  EXPECT_EQ(std::filesystem::file_size(folder.File("c")), 3U);
-}
-
-TEST_F(Files, CopyFileOverOfAMissingFileFailsAndClearsTheFlag) {
-  int copied = 7;
-  EXPECT_EQ(CopyFileOver(folder.File("missing"), folder.File("c"), &copied), 1);
-  EXPECT_EQ(copied, 0);
-}
-
-TEST_F(Files, CopyFileOverWithoutAFlagFails) {
-  Write("a", "new");
-  EXPECT_EQ(CopyFileOver(folder.File("a"), folder.File("c"), nullptr), 1);
-}
-
 TEST(Clock, CurrentTimeSecondsIsTheSystemsTime) { EXPECT_NEAR(CurrentTimeSeconds(), std::time(nullptr), 1); }
 
 TEST_F(Files, EnsureFolderWithParentsCreatesEveryMissingFolderAbove) {
@@ -73,57 +50,6 @@ TEST_F(Files, EnsureFolderWithParentsFailsBelowAFile) {
   Write("file", "a file");
   EXPECT_FALSE(EnsureFolderWithParents(folder.File("file" + sep + "d" + sep + "e")));
 }
-
-// The folder holds the regular files a, b and c and the folder "sub".
-class FolderSearch : public Files {
- protected:
-  FolderSearch() {
-    for (const char* name : {"a", "b", "c"}) Write(name, name);
-    std::filesystem::create_directory(sub);
-  }
-  // The names that the search yields, at most 4.
-  static Texts Names(std::int32_t search) {
-    Texts names;
-    FolderEntry entry;
-    while (names.size() < 4 && NextFolderFile(search, &entry) == 0) names.push_back(entry.fileName);
-    return names;
-  }
-  std::int32_t Open() const {
-    std::int32_t search = -1;
-    EXPECT_EQ(OpenFolderSearch(folder.Path().c_str(), &search), 0);
-    return search;
-  }
-};
-
-TEST_F(FolderSearch, YieldsEachRegularFileOfTheFolderOnce) {
-  EXPECT_THAT(Names(Open()), ::testing::UnorderedElementsAre("a", "b", "c"));
-}
-
-TEST_F(FolderSearch, OpenFailsWithoutAFolder) {
-  std::int32_t search = -1;
-  EXPECT_EQ(OpenFolderSearch(folder.File("missing").c_str(), &search), 1);
-  EXPECT_EQ(OpenFolderSearch(nullptr, &search), 1);
-}
-
-TEST_F(FolderSearch, NumbersEachSearchOneAboveTheOneBefore) {
-  const std::int32_t first = Open();
-  EXPECT_EQ(Open(), first + 1);
-}
-
-TEST_F(FolderSearch, YieldsNothingOnceClosed) {
-  FolderEntry entry;
-  entry.searchId = Open();
-  CloseFolderSearch(&entry);
-  EXPECT_EQ(NextFolderFile(entry.searchId, &entry), 1);
-}
-
-TEST_F(FolderSearch, NextNamesAnUnknownSearchInTheEntryAndFails) {
-  FolderEntry entry;
-  EXPECT_EQ(NextFolderFile(987654, &entry), 1);
-  EXPECT_EQ(entry.searchId, 987654);
-}
-
-TEST_F(FolderSearch, NextWithoutAnEntryFails) { EXPECT_EQ(NextFolderFile(Open(), nullptr), 1); }
 
 TEST(Text, FormatTextFormatsAsPrintfDoes) {
   EXPECT_EQ(FormatText("%s_%d%s", "E1.ContextTree", -5, ".backup"), "E1.ContextTree_-5.backup");
