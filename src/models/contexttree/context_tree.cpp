@@ -78,12 +78,16 @@ std::shared_ptr<ContextTree::Node> ContextTree::Node::GetOrAddChild(int code) {
 ContextTree::Node* ContextTree::Node::GetOrAddChildNode(int code) {
   auto position = children.lower_bound(code);
   if (position == children.end() || position->first != code) {
-    // The first two levels below the root are what a prediction from one item of history reads.
-    const bool shallow = parent == nullptr || parent->parent == nullptr;
-    const NodePool::Scope scope(PoolOf(tree), shallow ? NodePool::Lane::kShallow : NodePool::Lane::kDeep);
+    const NodePool::Scope scope(PoolOf(tree), LaneOfChildren());
     position = children.emplace_hint(position, code, NewNode(tree, this, code, 0.0));
   }
   return position->second.get();
+}
+
+NodePool::Lane ContextTree::Node::LaneOfChildren() const {
+  // The first two levels below the root are what a prediction from one item of history reads.
+  if (parent == nullptr) return NodePool::Lane::kTop;
+  return parent->parent == nullptr ? NodePool::Lane::kShallow : NodePool::Lane::kDeep;
 }
 
 std::shared_ptr<ContextTree::Node> ContextTree::Node::GetOrAddChild(const std::string& text) {

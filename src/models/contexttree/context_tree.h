@@ -75,6 +75,8 @@ class ContextTree : public ISequencePredictionModel {
     friend class ContextTree;
     // GetOrAddChild, without handing out a shared pointer.
     Node* GetOrAddChildNode(int code);
+    // The lane of the tree's pool that this node's new children are drawn from.
+    NodePool::Lane LaneOfChildren() const;
     void MoveChildrenInto(std::vector<std::shared_ptr<Node>>& released);
   };
 
@@ -162,6 +164,18 @@ class ContextTree : public ISequencePredictionModel {
     double score;
   };
   using RankedScores = std::vector<RankedScore>;
+  // Working memory of prediction, kept from one call to the next: once it has grown to the tree's
+  // number of items, a prediction allocates nothing of its own.
+  struct PredictionBuffers {
+    std::vector<double> scoreByRank;  // the blend of all contexts
+    std::vector<char> scorePresent;
+    std::vector<double> frequencyByRank;  // one node's children, placed by rank
+    std::vector<char> frequencyPresent;
+    std::vector<std::uint64_t> rankKeys;  // one node's children, sorted by rank
+    std::vector<double> frequencies;
+    std::vector<int> contextCodes;  // the codes of the history's items
+    RankedScores distribution;
+  };
 
   // The tree's pool; none (the shared pool) without a tree.
   static NodePool* PoolOf(const ContextTree* tree);
@@ -176,9 +190,9 @@ class ContextTree : public ISequencePredictionModel {
   const TextOrder& GetTextOrder() const;
   // GetDistribution in rank form.
   void RankedDistribution(const Node& node, const TextOrder& order, RankedScores& distribution) const;
-  static void CollectFrequenciesByRank(const Node& node, const TextOrder& order, RankedScores& frequencies);
+  void CollectFrequenciesByRank(const Node& node, const TextOrder& order, RankedScores& frequencies) const;
   // Makes `map` hold exactly the scores (in ascending rank order) under their texts. Entries of
-  // items that stay are updated in place; only items that come or go allocate or free.
+  // items that stay are updated in place; when items come, the map is copied afresh.
   static void AssignInTextOrder(const RankedScores& scores, const TextOrder& order, PredictionMap& map);
 
   // Owned until the destructor hands it back; declared first, so that it is there for the root.
@@ -199,6 +213,7 @@ class ContextTree : public ISequencePredictionModel {
   bool m_releaseNodeByNode = false;
   mutable TextOrder m_textOrder;
   mutable bool m_textOrderStale = true;
+  mutable PredictionBuffers m_buffers;
 };
 
 }  // namespace Quenmar::Intel

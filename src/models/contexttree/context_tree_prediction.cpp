@@ -26,10 +26,15 @@ double ContextWeight(std::size_t length) {
   return static_cast<double>(std::ldexp(1.0F, exponent));
 }
 
-// Scores by rank with a presence mark: an item absent from a map differs from one scored 0.0.
+// Scores by rank with a presence mark: an item absent from a map differs from one scored 0.0. The
+// two vectors are the caller's, emptied and sized here, so that their memory is reused.
 class RankAccumulator {
  public:
-  explicit RankAccumulator(std::size_t ranks) : m_scores(ranks, 0.0), m_present(ranks, 0) {}
+  RankAccumulator(std::size_t ranks, std::vector<double>& scores, std::vector<char>& present)
+      : m_scores(scores), m_present(present) {
+    m_scores.assign(ranks, 0.0);
+    m_present.assign(ranks, 0);
+  }
 
   // Adds the incoming score to the item's score, or stores it for an absent item; a result of
   // exactly 0.0 leaves the item absent.
@@ -52,8 +57,8 @@ class RankAccumulator {
   double Score(std::size_t rank) const { return m_scores[rank]; }
 
  private:
-  std::vector<double> m_scores;
-  std::vector<char> m_present;
+  std::vector<double>& m_scores;
+  std::vector<char>& m_present;
 };
 
 }  // namespace
@@ -95,13 +100,15 @@ void ContextTree::RankedDistribution(const Node& node, const TextOrder& order,
 // text in code order: a later child sharing the text (codes without one) overwrites an earlier
 // one, and a frequency of 0.0 removes the item.
 void ContextTree::CollectFrequenciesByRank(const Node& node, const TextOrder& order,
-                                           RankedScores& frequencies) {
+                                           RankedScores& frequencies) const {
   frequencies.clear();
   const std::size_t ranks = order.textOfRank.size();
   if (node.children.size() * 16 >= ranks) {
     // Many children (the root's, say): place them by rank, which needs no sorting.
-    std::vector<double> byRank(ranks);
-    std::vector<char> present(ranks, 0);
+    std::vector<double>& byRank = m_buffers.frequencyByRank;
+    std::vector<char>& present = m_buffers.frequencyPresent;
+    byRank.resize(ranks);
+    present.assign(ranks, 0);
     for (const auto& [code, child] : node.children) {
       const auto rank = static_cast<std::size_t>(order.RankOf(code));
       byRank[rank] = child->frequency;
@@ -113,10 +120,10 @@ void ContextTree::CollectFrequenciesByRank(const Node& node, const TextOrder& or
     return;
   }
   // Few children: sort them by rank, then by code order.
-  std::vector<std::uint64_t> keys;
-  std::vector<double> values;
-  keys.reserve(node.children.size());
-  values.reserve(node.children.size());
+  std::vector<std::uint64_t>& keys = m_buffers.rankKeys;
+  std::vector<double>& values = m_buffers.frequencies;
+  keys.clear();
+  values.clear();
   for (const auto& [code, child] : node.children) {
     keys.push_back(static_cast<std::uint64_t>(order.RankOf(code)) << 32 | values.size());
     values.push_back(child->frequency);
@@ -131,6 +138,7 @@ void ContextTree::CollectFrequenciesByRank(const Node& node, const TextOrder& or
 }
 
 void ContextTree::AssignInTextOrder(const RankedScores& scores, const TextOrder& order, PredictionMap& map) {
+  bool inserted = false;
   auto position = map.begin();
   for (const RankedScore& entry : scores) {
     const std::string& text = *order.textOfRank[static_cast<std::size_t>(entry.rank)];
@@ -143,9 +151,13 @@ void ContextTree::AssignInTextOrder(const RankedScores& scores, const TextOrder&
       (position++)->second = entry.score;
     } else {
       map.emplace_hint(position, text, entry.score);
+      inserted = true;
     }
   }
   map.erase(position, map.end());
+  // The map is read in full each time its environment is chosen again, by when it has left the
+  // cache: entries added one by one lie all over the heap, a copy's lie in the order they are read.
+  if (inserted) map = PredictionMap(map.begin(), map.end());
 }
 
 PredictionMap ContextTree::GetDistribution(const Node& node) const {
@@ -165,8 +177,8 @@ PredictionMap ContextTree::Predict(const std::vector<std::string>& history) {
 
 void ContextTree::PredictInto(const std::vector<std::string>& history, PredictionMap& predictions) {
   const TextOrder& order = GetTextOrder();
-  RankAccumulator blended(order.textOfRank.size());
-  RankedScores distribution;
+  RankAccumulator blended(order.textOfRank.size(), m_buffers.scoreByRank, m_buffers.scorePresent);
+  RankedScores& distribution = m_buffers.distribution;
   RankedDistribution(*m_root, order, distribution);
   for (const RankedScore& entry : distribution) blended.Add(entry.rank, entry.score);
 
@@ -177,7 +189,8 @@ void ContextTree::PredictInto(const std::vector<std::string>& history, Predictio
   const std::size_t longest = limit < 0 ? n : std::min<std::size_t>(static_cast<std::size_t>(limit), n);
 
   // Codes of the items that contexts are made of; -1 for items the tree has never seen.
-  std::vector<int> codes(longest);
+  std::vector<int>& codes = m_buffers.contextCodes;
+  codes.resize(longest);
   for (std::size_t i = 0; i < longest; ++i) codes[i] = FindCode(history[n - longest + i]);
 
   for (std::size_t length = longest; length >= 1; --length) {

@@ -38,20 +38,42 @@ TEST(NodePool, ReusesTheMemoryOfReleasedNodesForNewOnes) {
   EXPECT_EQ(tree.GetRoot().GetOrAddChild("b").get(), released);
 }
 
-TEST(NodePool, KeepsTheFirstTwoLevelsTogetherWhileDeeperRunsAreLearnt) {
-  // 50 items in a cycle at depth 100: 100 nodes in the first two levels, thousands below them.
-  ContextTree tree(100, 1);
+// 50 items in a cycle at depth 100: 50 nodes on each of the first two levels, thousands below them.
+ContextTree& LearnCycleOfFiftyItems(ContextTree& tree) {
   for (int round = 0; round < 20; ++round) {
     for (int item = 0; item < 50; ++item) tree.AddItem("item" + std::to_string(item));
   }
-  std::vector<std::uintptr_t> addresses;
-  for (const auto& [code, child] : tree.GetRoot().children) {
-    addresses.push_back(reinterpret_cast<std::uintptr_t>(child.get()));
-    for (const auto& [grandchildCode, grandchild] : child->children) {
-      addresses.push_back(reinterpret_cast<std::uintptr_t>(grandchild.get()));
-    }
+  return tree;
+}
+
+std::uintptr_t AddressOf(const std::shared_ptr<ContextTree::Node>& node) {
+  return reinterpret_cast<std::uintptr_t>(node.get());
+}
+
+TEST(NodePool, KeepsTheRootsChildrenApartFromDeeperNodesInTheOrderOfTheirCodes) {
+  ContextTree tree(100, 1);
+  std::vector<std::uintptr_t> children;
+  std::vector<std::uintptr_t> grandchildren;
+  for (const auto& [code, child] : LearnCycleOfFiftyItems(tree).GetRoot().children) {
+    children.push_back(AddressOf(child));
+    for (const auto& [grandchildCode, grandchild] : child->children)
+      grandchildren.push_back(AddressOf(grandchild));
   }
-  ASSERT_EQ(addresses.size(), 100U);
+  ASSERT_EQ(children.size(), 50U);
+  EXPECT_TRUE(std::is_sorted(children.begin(), children.end()));
+  for (const std::uintptr_t grandchild : grandchildren) {
+    EXPECT_FALSE(grandchild > children.front() && grandchild < children.back());
+  }
+}
+
+TEST(NodePool, KeepsTheSecondLevelTogetherWhileDeeperRunsAreLearnt) {
+  ContextTree tree(100, 1);
+  std::vector<std::uintptr_t> addresses;
+  for (const auto& [code, child] : LearnCycleOfFiftyItems(tree).GetRoot().children) {
+    for (const auto& [grandchildCode, grandchild] : child->children)
+      addresses.push_back(AddressOf(grandchild));
+  }
+  ASSERT_EQ(addresses.size(), 50U);
   const auto [lowest, highest] = std::minmax_element(addresses.begin(), addresses.end());
   EXPECT_LT(*highest - *lowest, NodePool::kGranuleBytes);
 }
