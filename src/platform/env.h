@@ -5,9 +5,13 @@
 // Threading: the current Env is process-wide and unsynchronised, like the rest of the library.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace cmdpredict {
 
@@ -23,6 +27,42 @@ class DirectoryReader {
   // Fills the next entry in the system's order; false when there is none left.
   virtual bool Next(DirectoryEntry& entry) = 0;
 };
+
+// Takes the contents of a file piece by piece, in order.
+class ContentSink {
+ public:
+  virtual ~ContentSink() = default;
+  // False when the piece could not be taken; the writer then stops.
+  virtual bool Append(std::string_view piece) = 0;
+};
+
+// Gathers the pieces into one string.
+class StringSink final : public ContentSink {
+ public:
+  bool Append(std::string_view piece) override {
+    contents.append(piece);
+    return true;
+  }
+  std::string contents;
+};
+
+// Passes the pieces on to `write` in blocks of at least kBlockBytes (but the last), so that a
+// writer of many small pieces makes few system calls; a large piece is passed on as it is.
+class BlockSink final : public ContentSink {
+ public:
+  static constexpr std::size_t kBlockBytes = 256 * 1024;
+  explicit BlockSink(std::function<bool(std::string_view)> write) : m_write(std::move(write)) {}
+  bool Append(std::string_view piece) override;
+  // Passes on what is still gathered.
+  bool Flush();
+
+ private:
+  std::function<bool(std::string_view)> m_write;
+  std::string m_block;
+};
+
+// Hands a file's whole contents to the sink, piece by piece; false to give up the file.
+using ContentWriter = std::function<bool(ContentSink&)>;
 
 class Env {
  public:
@@ -46,6 +86,11 @@ class Env {
   // temporary file and leaves an existing target exactly as it was. Concurrent saves of one target
   // by several processes each leave a whole file; the last rename wins.
   virtual bool ReplaceFile(const std::string& path, const std::string& contents) = 0;
+  // ReplaceFile with the contents that `write` hands over piece by piece, so that they need never
+  // be in memory at once. The target is replaced only when `write` returns true and every piece was
+  // written. By default the pieces are gathered and given to ReplaceFile, so that a double that
+  // controls ReplaceFile controls this too.
+  virtual bool ReplaceFileFrom(const std::string& path, const ContentWriter& write);
   // Seconds since 1970-01-01 00:00:00 UTC.
   virtual std::int64_t NowSeconds() = 0;
   // The system's text for why the latest call that failed on this thread failed ("No space left

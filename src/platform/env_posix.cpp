@@ -185,6 +185,10 @@ class PosixEnv final : public Env {
   }
 
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
+    return ReplaceFileFrom(path, [&contents](ContentSink& sink) { return sink.Append(contents); });
+  }
+
+  bool ReplaceFileFrom(const std::string& path, const ContentWriter& write) override {
     // The first save into a folder also clears what killed saves of files that are never saved
     // again left there.
     RemoveStaleTemporaries(path, m_clearedFolders.insert(FolderPartOf(path)).second);
@@ -196,8 +200,10 @@ class PosixEnv final : public Env {
     std::string temporary;
     FileDescriptor out(CreateTemporary(path, mode, temporary));
     if (out.Get() < 0) return false;
-    const bool written = WriteAll(out.Get(), contents.data(), contents.size()) &&
-                         (!replacing || ::fchmod(out.Get(), mode) == 0) && ::fsync(out.Get()) == 0;
+    BlockSink sink(
+        [&out](std::string_view piece) { return WriteAll(out.Get(), piece.data(), piece.size()); });
+    const bool written = write(sink) && sink.Flush() && (!replacing || ::fchmod(out.Get(), mode) == 0) &&
+                         ::fsync(out.Get()) == 0;
     // Renamed while still open and locked, so that no other save takes it for a stale one meanwhile.
     if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
     ::unlink(temporary.c_str());

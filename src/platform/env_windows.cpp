@@ -259,6 +259,10 @@ class WindowsEnv final : public Env {
   }
 
   bool ReplaceFile(const std::string& path, const std::string& contents) override {
+    return ReplaceFileFrom(path, [&contents](ContentSink& sink) { return sink.Append(contents); });
+  }
+
+  bool ReplaceFileFrom(const std::string& path, const ContentWriter& write) override {
     const std::optional<std::wstring> target = WidePath(path);
     if (!target) return false;
     // The first save into a folder also clears what killed saves of files that are never saved
@@ -267,8 +271,9 @@ class WindowsEnv final : public Env {
     std::wstring temporary;
     FileHandle out(CreateTemporary(path, temporary));
     if (!out.IsOpen()) return false;
-    const bool written =
-        WriteAll(out.Get(), contents.data(), contents.size()) && ::FlushFileBuffers(out.Get());
+    BlockSink sink(
+        [&out](std::string_view piece) { return WriteAll(out.Get(), piece.data(), piece.size()); });
+    const bool written = write(sink) && sink.Flush() && ::FlushFileBuffers(out.Get());
     // Renamed while still open, so that no other save takes it for a stale one meanwhile.
     if (written && MoveOver(temporary, *target)) return true;
     const DWORD error = ::GetLastError();  // the failing step's, for LastErrorText

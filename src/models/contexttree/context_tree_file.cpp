@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -197,15 +198,23 @@ class SubtreeWriter {
   bool m_firstChild = true;
 };
 
-// The root's object with every node below it. Walking a learnt tree waits on memory at each node,
-// so the subtrees of the root's children are written several at a time, one step of each in turn,
-// and their texts joined in order as they complete. False when a node lies deeper than
-// kMaxFileTreeHeight.
-bool AppendNodes(std::string& text, const ContextTree::Node& root) {
+// What became of writing a tree's text.
+enum class TextWritten {
+  kWritten,
+  kTooDeep,   // a node lies deeper than kMaxFileTreeHeight
+  kNotTaken,  // the sink refused a piece
+};
+
+// The root's object with every node below it, but for its closing brace. Walking a learnt tree
+// waits on memory at each node, so the subtrees of the root's children are written several at a
+// time, one step of each in turn, and handed to `out` in order as they complete.
+TextWritten WriteNodes(cmdpredict::ContentSink& out, const ContextTree::Node& root) {
   constexpr std::size_t kWalksAtOnce = 16;
   FrequencyTexts frequencies;
-  AppendNodeStart(text, root, frequencies);
-  std::deque<SubtreeWriter> walks;         // in the order of the children, until joined
+  std::string rootStart;
+  AppendNodeStart(rootStart, root, frequencies);
+  if (!out.Append(rootStart)) return TextWritten::kNotTaken;
+  std::deque<SubtreeWriter> walks;         // in the order of the children, until written
   std::vector<SubtreeWriter*> unfinished;  // those of them still walking
   auto nextChild = root.children.begin();
   bool firstChild = true;
@@ -215,20 +224,32 @@ bool AppendNodes(std::string& text, const ContextTree::Node& root) {
       ++nextChild;
     }
     for (SubtreeWriter* walk : unfinished) {
-      if (!walk->Step(frequencies)) return false;
+      if (!walk->Step(frequencies)) return TextWritten::kTooDeep;
     }
     unfinished.erase(std::remove_if(unfinished.begin(), unfinished.end(),
                                     [](const SubtreeWriter* walk) { return walk->Done(); }),
                      unfinished.end());
     while (!walks.empty() && walks.front().Done()) {
-      if (!firstChild) text += ',';
-      text += walks.front().Text();
+      if (!(firstChild || out.Append(",")) || !out.Append(walks.front().Text()))
+        return TextWritten::kNotTaken;
       firstChild = false;
       walks.pop_front();
     }
   }
-  text += "]}";
-  return true;
+  return out.Append("]") ? TextWritten::kWritten : TextWritten::kNotTaken;
+}
+
+// The text of the tree's file, handed to `out` piece by piece.
+TextWritten WriteFileText(const ContextTree& tree, cmdpredict::ContentSink& out) {
+  const TextWritten nodes = WriteNodes(out, tree.GetRoot());
+  if (nodes != TextWritten::kWritten) return nodes;
+  // The header members follow the root's own members inside the root's object: the header object's
+  // text without its opening brace.
+  JsonValue header = cmdpredict::MakeJsonObject();
+  AddHeaderMembers(header, tree);
+  const std::string headerText = cmdpredict::ToJsonText(header);
+  return out.Append(",") && out.Append(std::string_view(headerText).substr(1)) ? TextWritten::kWritten
+                                                                               : TextWritten::kNotTaken;
 }
 
 // --- Reading ---------------------------------------------------------------------------------
@@ -402,20 +423,13 @@ JsonValue ToJson(const ContextTree& tree) {
 }
 
 std::optional<std::string> ToFileText(const ContextTree& tree) {
-  JsonValue header = cmdpredict::MakeJsonObject();
-  AddHeaderMembers(header, tree);
-  const std::string headerText = cmdpredict::ToJsonText(header);
   // Room for the whole text up front: a string that grows holds its old and its new buffer at once,
-  // the largest memory a save of a large tree would take. Room left unused is never touched.
+  // the largest memory a text of a large tree would take. Room left unused is never touched.
   constexpr std::size_t kRoomPerNode = 64;
-  std::string text;
-  text.reserve(tree.PooledNodeCount() * kRoomPerNode + headerText.size());
-  if (!AppendNodes(text, tree.GetRoot())) return std::nullopt;
-  // The header members follow the root's own members inside the root's object, so the root's
-  // closing brace gives way to them: the header object's text without its opening brace.
-  text.back() = ',';
-  text.append(headerText, 1);
-  return text;
+  cmdpredict::StringSink text;
+  text.contents.reserve(tree.PooledNodeCount() * kRoomPerNode);
+  if (WriteFileText(tree, text) != TextWritten::kWritten) return std::nullopt;
+  return std::move(text.contents);
 }
 
 LoadSeverity FromJson(ContextTree& tree, JsonReference value) {
@@ -478,14 +492,20 @@ bool ContextTree::Load(const std::string& path) {
 
 bool ContextTree::Save(const std::string& path, cmdpredict::Diagnostics& diagnostics) {
   const std::string fileName = FileNameFor(path, GetTypeName());
-  // A tree too deep for Load is not written: the previous file stays readable.
-  const std::optional<std::string> text = ToFileText(*this);
-  if (!text) {
+  // The text goes to the file as it is made, instead of being held whole first (for a large tree,
+  // tens of megabytes more at the moment of the save). A tree too deep for Load is not written:
+  // the previous file stays readable.
+  TextWritten text = TextWritten::kWritten;
+  const cmdpredict::FileResult written =
+      cmdpredict::WriteFileAtomically(fileName, [this, &text](cmdpredict::ContentSink& out) {
+        text = WriteFileText(*this, out);
+        return text == TextWritten::kWritten;
+      });
+  if (text == TextWritten::kTooDeep) {
     cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kModelNotSaved, fileName,
                               "the tree is deeper than a model file can hold");
     return false;
   }
-  const cmdpredict::FileResult written = cmdpredict::WriteFileAtomically(fileName, *text);
   if (!written) {
     cmdpredict::AddDiagnostic(diagnostics, cmdpredict::DiagnosticKind::kModelNotSaved, fileName,
                               written.FailureReason());

@@ -14,4 +14,9 @@ FileResult WriteFileAtomically(const std::string& path, const std::string& conte
   return FileResult::Success();
 }
 
+FileResult WriteFileAtomically(const std::string& path, const ContentWriter& write) {
+  if (!CurrentEnv().ReplaceFileFrom(path, write)) return FileResult::Failure(CurrentEnv().LastErrorText());
+  return FileResult::Success();
+}
+
 }  // namespace cmdpredict

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/env.h"
 #include "support/files/file_result.h"
 
 namespace cmdpredict {
@@ -15,5 +16,9 @@ FileResult ReadWholeFile(const std::string& path, std::string& contents);
 // and renamed over it: a failure at any step leaves an existing file exactly as it was, and a crash
 // never leaves a part-written file under the name.
 FileResult WriteFileAtomically(const std::string& path, const std::string& contents);
+
+// The same, with the contents that `write` hands over piece by piece (written as they come, so that
+// they need never be in memory at once). The file is replaced only when `write` returns true.
+FileResult WriteFileAtomically(const std::string& path, const ContentWriter& write);
 
 }  // namespace cmdpredict
