@@ -107,6 +107,18 @@ std::shared_ptr<ContextTree::Node> ContextTree::Node::AttachChild(std::shared_pt
   return child;
 }
 
+std::shared_ptr<ContextTree::Node> ContextTree::Node::NewChild() {
+  const NodePool::Scope scope(PoolOf(tree), LaneOfChildren());
+  return NewNode(tree, this);
+}
+
+void ContextTree::Node::AttachNewChild(std::shared_ptr<Node> child) {
+  const NodePool::Scope scope(PoolOf(tree), LaneOfChildren());
+  const int code = child->item;
+  // A reader meets the children in ascending order of their codes: the place is at the end.
+  children.insert_or_assign(children.end(), code, std::move(child));
+}
+
 double ContextTree::Node::AddFrequency(double delta) { return frequency += delta; }
 
 std::string ContextTree::Node::GetItemText() const { return tree->GetItemText(item); }

@@ -50,6 +50,13 @@ class ContextTree : public ISequencePredictionModel {
     std::shared_ptr<Node> GetOrAddChild(const std::string& text);
     // Moves `child` under this node (out of its former parent), replacing any child with its code.
     std::shared_ptr<Node> AttachChild(std::shared_ptr<Node> child);
+    // A new node (item -1, frequency 0.0) with this node as its parent, drawn from where this node's
+    // children lie, but not yet among them: for a reader that fills it, then attaches it with
+    // AttachNewChild or drops it.
+    std::shared_ptr<Node> NewChild();
+    // AttachChild for a node from NewChild of this node, which has no former parent's entry to leave:
+    // stored under its code, replacing any child with that code, without a copy of its pointer.
+    void AttachNewChild(std::shared_ptr<Node> child);
     // Adds delta to the frequency and returns the new value.
     double AddFrequency(double delta);
     // The tree's text for this node's code ("" when the code has none).

@@ -327,14 +327,13 @@ LoadSeverity ReadChildren(ContextTree::Node& node, JsonReference children) {
       severity = kRepaired;
       continue;
     }
-    // Reading needs no parent link; AttachChild sets it, and a child without a former parent spares
-    // it the search for a place to leave.
-    auto child = ContextTree::NewNode(node.tree, nullptr);
+    // The child lies where learning would have put it: the few nodes near the root together.
+    auto child = node.NewChild();
     const LoadSeverity childSeverity = FromJson(*child, element);
     if (childSeverity != kLoadedFully) severity = kRepaired;
     // A damaged subtree is cut off where it is damaged; a later sibling with the same code
     // replaces an earlier one.
-    if (childSeverity != kUnusable) node.AttachChild(std::move(child));
+    if (childSeverity != kUnusable) node.AttachNewChild(std::move(child));
   }
   return severity;
 }

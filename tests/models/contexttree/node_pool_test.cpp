@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "models/contexttree/context_tree.h"
+#include "models/contexttree/context_tree_file.h"
 
 namespace Quenmar::Intel {
 namespace {
@@ -66,16 +67,28 @@ TEST(NodePool, KeepsTheRootsChildrenApartFromDeeperNodesInTheOrderOfTheirCodes) 
   }
 }
 
-TEST(NodePool, KeepsTheSecondLevelTogetherWhileDeeperRunsAreLearnt) {
-  ContextTree tree(100, 1);
+// The span of the addresses of the root's grandchildren.
+std::uintptr_t SecondLevelSpan(const ContextTree& tree) {
   std::vector<std::uintptr_t> addresses;
-  for (const auto& [code, child] : LearnCycleOfFiftyItems(tree).GetRoot().children) {
+  for (const auto& [code, child] : tree.GetRoot().children) {
     for (const auto& [grandchildCode, grandchild] : child->children)
       addresses.push_back(AddressOf(grandchild));
   }
-  ASSERT_EQ(addresses.size(), 50U);
   const auto [lowest, highest] = std::minmax_element(addresses.begin(), addresses.end());
-  EXPECT_LT(*highest - *lowest, NodePool::kGranuleBytes);
+  return addresses.size() == 50U ? *highest - *lowest : ~std::uintptr_t{0};
+}
+
+TEST(NodePool, KeepsTheSecondLevelTogetherWhileDeeperRunsAreLearnt) {
+  ContextTree tree(100, 1);
+  EXPECT_LT(SecondLevelSpan(LearnCycleOfFiftyItems(tree)), NodePool::kGranuleBytes);
+}
+
+TEST(NodePool, KeepsTheSecondLevelOfALoadedTreeTogether) {
+  ContextTree learnt(100, 1);
+  const std::string text = *ToFileText(LearnCycleOfFiftyItems(learnt));
+  ContextTree loaded(100, 1);
+  ASSERT_TRUE(LoadFromText(loaded, text).isJson);
+  EXPECT_LT(SecondLevelSpan(loaded), NodePool::kGranuleBytes);
 }
 
 // A tree released at once must not take along what nodes outside it still use.
