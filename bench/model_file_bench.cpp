@@ -4,8 +4,8 @@
 // commands (skewed mix with repeated habits); it holds millions of nodes and is built once.
 //
 //   BM_SaveLearntTree   seconds per ContextTree::Save of that tree: write the text straight from the
-//                       tree, write it to a temporary file, flush that to the disk, rename it. The
-//                       nodes lie in memory in the order they were learnt, far from their parents.
+//                       tree into a temporary file as it is made, flush that to the disk, rename it.
+//                       The nodes lie in memory in the order they were learnt, far from their parents.
 //   BM_FileTextOfLearntTree  seconds per ToFileText of that tree: the walk and the text, without
 //                       the file.
 //   BM_SaveLoadedTree   the same for the tree loaded from that tree's file, whose nodes lie in file
