@@ -13,6 +13,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/content_sink.h"
+
 namespace cmdpredict {
 
 // One entry of a folder listing, as the system reports it.
@@ -26,24 +28,6 @@ class DirectoryReader {
   virtual ~DirectoryReader() = default;
   // Fills the next entry in the system's order; false when there is none left.
   virtual bool Next(DirectoryEntry& entry) = 0;
-};
-
-// Takes the contents of a file piece by piece, in order.
-class ContentSink {
- public:
-  virtual ~ContentSink() = default;
-  // False when the piece could not be taken; the writer then stops.
-  virtual bool Append(std::string_view piece) = 0;
-};
-
-// Gathers the pieces into one string.
-class StringSink final : public ContentSink {
- public:
-  bool Append(std::string_view piece) override {
-    contents.append(piece);
-    return true;
-  }
-  std::string contents;
 };
 
 // Passes the pieces on to `write` in blocks of at least kBlockBytes (but the last), so that a
@@ -60,9 +44,6 @@ class BlockSink final : public ContentSink {
   std::function<bool(std::string_view)> m_write;
   std::string m_block;
 };
-
-// Hands a file's whole contents to the sink, piece by piece; false to give up the file.
-using ContentWriter = std::function<bool(ContentSink&)>;
 
 class Env {
  public:

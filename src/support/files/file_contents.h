@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/env.h"
+#include "platform/content_sink.h"
 #include "support/files/file_result.h"
 
 namespace cmdpredict {
