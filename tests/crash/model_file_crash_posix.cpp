@@ -44,11 +44,8 @@ using Trees = std::vector<std::unique_ptr<ContextTree>>;
 using Hash = std::optional<std::uint64_t>;  // of a file's text; none when there is no file
 
 struct Options {
-  int kills = 20;
-  int writers = 3;
-  int rounds = 5;
-  int models = 3;
-  int items = 4000;
+  int kills = 20, writers = 3, rounds = 5;
+  std::size_t models = 3, items = 4000;
 };
 
 // One journal record, written in one write(2) call, so that a kill leaves it whole or absent.
@@ -67,24 +64,33 @@ void Fail(const std::string& what) {
 
 std::uint64_t HashOf(const std::string& text) { return std::hash<std::string>{}(text); }
 
-std::string ModelName(int model) { return "M" + std::to_string(model) + ".ContextTree"; }
+std::string ModelName(std::size_t model) { return "M" + std::to_string(model) + ".ContextTree"; }
+
+std::string JournalPath(const std::string& folder, int child) {
+  return folder + "/journal-" + std::to_string(child);
+}
 
 // The trees of one writer: depth 6, learnt from a stream of commands that depends on the writer and
 // the model, so that every save has a text of its own.
 Trees BuildTrees(const Options& options, int writer) {
   Trees trees;
-  for (int model = 0; model < options.models; ++model) {
+  for (std::size_t model = 0; model < options.models; ++model) {
     trees.push_back(std::make_unique<ContextTree>(6, 1));
     std::mt19937 stream(static_cast<std::uint32_t>(writer * 1000 + model));
-    for (int item = 0; item < options.items; ++item) trees.back()->AddItem(std::to_string(stream() % 300));
+    for (std::size_t item = 0; item < options.items; ++item)
+      trees.back()->AddItem(std::to_string(stream() % 300));
   }
   return trees;
 }
 
-// One child's saves: `rounds` rounds over every model (endlessly when negative), each with one more
-// item learnt. Exits 1 when a save fails.
-[[noreturn]] void RunSaver(Trees& trees, const std::string& models, const std::string& journalPath,
-                           int writer, int rounds) {
+// Forks a child that saves the trees `rounds` rounds over every model (endlessly when negative),
+// each with one more item learnt; it exits 1 when a save fails. Trees are built before, so that
+// savers forked one after the other save at the same time.
+pid_t StartSaver(Trees& trees, const std::string& models, const std::string& journalPath, int writer,
+                 int rounds) {
+  const pid_t child = ::fork();
+  if (child < 0) Fail("a saver could not start");
+  if (child != 0) return child;
   const int journal = ::open(journalPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
   if (journal < 0) _exit(2);
   for (int round = 0; rounds < 0 || round < rounds; ++round) {
@@ -95,25 +101,12 @@ Trees BuildTrees(const Options& options, int writer) {
       const std::string text = *Quenmar::Intel::ToFileText(*trees[model]);
       JournalRecord record{static_cast<std::uint32_t>(model), 0, HashOf(text)};
       if (::write(journal, &record, sizeof record) != sizeof record) _exit(2);
-      if (!cmdpredict::CurrentEnv().ReplaceFile(models + "/" + ModelName(static_cast<int>(model)), text)) {
-        std::fprintf(stderr, "writer %d: saving model %zu failed\n", writer, model);
-        _exit(1);
-      }
+      if (!cmdpredict::CurrentEnv().ReplaceFile(models + "/" + ModelName(model), text)) _exit(1);
       record.ended = 1;
       if (::write(journal, &record, sizeof record) != sizeof record) _exit(2);
     }
   }
   _exit(0);
-}
-
-// Forks a saver of the trees. Trees are built before, so that savers forked one after the other
-// save at the same time.
-pid_t StartSaver(Trees& trees, const std::string& models, const std::string& journal, int writer,
-                 int rounds) {
-  const pid_t child = ::fork();
-  if (child == 0) RunSaver(trees, models, journal, writer, rounds);
-  if (child < 0) Fail("a saver could not start");
-  return child;
 }
 
 bool ExitedCleanly(pid_t child) {
@@ -130,7 +123,7 @@ std::vector<JournalRecord> ReadJournal(const std::string& path) {
 }
 
 // The hash of the model file's text, after checking that it loads in full.
-Hash FileHash(const std::string& models, int model) {
+Hash FileHash(const std::string& models, std::size_t model) {
   std::string text;
   if (!cmdpredict::SystemEnv().ReadFile(models + "/" + ModelName(model), text)) return std::nullopt;
   ContextTree tree;
@@ -142,12 +135,12 @@ Hash FileHash(const std::string& models, int model) {
 
 // The models that have a temporary in the folder. Any other file than models and their
 // temporaries is a failure.
-std::set<int> ModelsWithTemporaries(const std::string& models, int count) {
-  std::set<int> found;
+std::set<std::size_t> ModelsWithTemporaries(const std::string& models, std::size_t count) {
+  std::set<std::size_t> found;
   for (const auto& entry : std::filesystem::directory_iterator(models)) {
     const std::string name = entry.path().filename().string();
     bool known = false;
-    for (int model = 0; model < count; ++model) {
+    for (std::size_t model = 0; model < count; ++model) {
       const bool temporary = cmdpredict::IsTemporaryNameOf(name, ModelName(model));
       if (temporary) found.insert(model);
       known = known || temporary || name == ModelName(model);
@@ -157,12 +150,7 @@ std::set<int> ModelsWithTemporaries(const std::string& models, int count) {
   return found;
 }
 
-void RunKills(const Options& options, const std::string& folder) {
-  const std::string models = folder + "/models";
-  std::filesystem::create_directory(models);
-  std::vector<Hash> saved(static_cast<std::size_t>(options.models));
-  std::mt19937_64 random{std::random_device{}()};
-
+void RunKills(const Options& options, const std::string& folder, const std::string& models) {
   // One round without a kill measures how long a round of saves takes; kills fall within two.
   Trees first = BuildTrees(options, 0);
   const auto start = std::chrono::steady_clock::now();
@@ -170,15 +158,15 @@ void RunKills(const Options& options, const std::string& folder) {
     Fail("the first saver failed");
   const auto round =
       std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
-  for (int model = 0; model < options.models; ++model)
-    saved[static_cast<std::size_t>(model)] = FileHash(models, model);
+  std::vector<Hash> saved;
+  for (std::size_t model = 0; model < options.models; ++model) saved.push_back(FileHash(models, model));
 
+  std::mt19937_64 random{std::random_device{}()};
   int interrupted = 0, leftTemporaries = 0;
   for (int kill = 0; kill <= options.kills && !g_failed; ++kill) {
     const bool last = kill == options.kills;  // the last run ends without a kill
-    const std::string journal = folder + "/journal-" + std::to_string(kill);
     Trees trees = BuildTrees(options, kill + 1);
-    const pid_t child = StartSaver(trees, models, journal, kill + 1, last ? 1 : -1);
+    const pid_t child = StartSaver(trees, models, JournalPath(folder, kill), kill + 1, last ? 1 : -1);
     if (last && !ExitedCleanly(child)) Fail("the last saver failed");
     if (!last && child > 0) {
       std::this_thread::sleep_for(std::chrono::microseconds(random() % (2 * round.count() + 1)));
@@ -187,26 +175,23 @@ void RunKills(const Options& options, const std::string& folder) {
     }
     // What the journal says: the last save of each model that ended, and the save that the kill
     // interrupted.
-    std::set<int> savedSince;
+    std::set<std::size_t> savedSince;
     std::optional<JournalRecord> cut;
-    for (const JournalRecord& record : ReadJournal(journal)) {
-      savedSince.insert(static_cast<int>(record.model));
+    for (const JournalRecord& record : ReadJournal(JournalPath(folder, kill))) {
+      savedSince.insert(record.model);
       if (record.ended) saved[record.model] = record.hash;
       cut = record.ended ? std::nullopt : std::optional<JournalRecord>(record);
     }
     if (cut) ++interrupted;
-    const auto isCut = [&](int model) { return cut && static_cast<int>(cut->model) == model; };
-    for (int model = 0; model < options.models; ++model) {
+    const auto isCut = [&](std::size_t model) { return cut && cut->model == model; };
+    for (std::size_t model = 0; model < options.models; ++model) {
       const Hash file = FileHash(models, model);
-      if (isCut(model) && file == cut->hash) {
-        saved[static_cast<std::size_t>(model)] = file;
-      } else if (file != saved[static_cast<std::size_t>(model)]) {
-        Fail(ModelName(model) + " after kill " + std::to_string(kill) +
-             " holds neither its old nor its new text");
-      }
+      if (isCut(model) && file == cut->hash) saved[model] = file;
+      if (file != saved[model])
+        Fail(ModelName(model) + " after kill " + std::to_string(kill) + " holds neither text");
     }
-    const std::set<int> temporaries = ModelsWithTemporaries(models, options.models);
-    for (const int model : temporaries) {
+    const std::set<std::size_t> temporaries = ModelsWithTemporaries(models, options.models);
+    for (const std::size_t model : temporaries) {
       if (savedSince.count(model) && !isCut(model))
         Fail("a temporary of " + ModelName(model) + " survived its next save");
     }
@@ -218,35 +203,31 @@ void RunKills(const Options& options, const std::string& folder) {
       options.kills, interrupted, leftTemporaries, static_cast<long long>(round.count()));
 }
 
-void RunWriters(const Options& options, const std::string& folder) {
-  const std::string models = folder + "/models";
-  std::filesystem::create_directory(models);
+void RunWriters(const Options& options, const std::string& folder, const std::string& models) {
   std::vector<Trees> trees;
   for (int writer = 0; writer < options.writers; ++writer) trees.push_back(BuildTrees(options, writer));
   std::vector<pid_t> children;
-  for (int writer = 0; writer < options.writers; ++writer) {
-    const std::string journal = folder + "/journal-" + std::to_string(writer);
+  for (int writer = 0; writer < options.writers; ++writer)
     children.push_back(
-        StartSaver(trees[static_cast<std::size_t>(writer)], models, journal, writer, options.rounds));
-  }
+        StartSaver(trees[writer], models, JournalPath(folder, writer), writer, options.rounds));
   for (const pid_t child : children) {
     if (!ExitedCleanly(child)) Fail("a writer failed");
   }
-  // The text of each writer's last save of each model.
-  std::map<int, std::set<std::uint64_t>> lastSaves;
+  // The texts of every writer's last save of each model.
+  std::map<std::size_t, std::set<std::uint64_t>> lastSaves;
   for (int writer = 0; writer < options.writers; ++writer) {
-    std::map<int, std::uint64_t> last;
-    for (const JournalRecord& record : ReadJournal(folder + "/journal-" + std::to_string(writer))) {
-      if (record.ended) last[static_cast<int>(record.model)] = record.hash;
+    std::map<std::size_t, std::uint64_t> last;
+    for (const JournalRecord& record : ReadJournal(JournalPath(folder, writer))) {
+      if (record.ended) last[record.model] = record.hash;
     }
     for (const auto& [model, hash] : last) lastSaves[model].insert(hash);
   }
-  for (int model = 0; model < options.models; ++model) {
+  for (std::size_t model = 0; model < options.models; ++model) {
     const Hash file = FileHash(models, model);
     if (!file || lastSaves[model].count(*file) == 0) Fail(ModelName(model) + " is no writer's last save");
   }
   if (!ModelsWithTemporaries(models, options.models).empty()) Fail("temporaries left by the writers");
-  std::printf("%d writers saved %d models %d times each at once\n", options.writers, options.models,
+  std::printf("%d writers saved %zu models %d times each at once\n", options.writers, options.models,
               options.rounds);
 }
 
@@ -269,6 +250,8 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
 
   const cmdpredict::TempFolder folder;
-  kills->parsed() ? RunKills(options, folder.Path()) : RunWriters(options, folder.Path());
+  const std::string models = folder.Path() + "/models";
+  std::filesystem::create_directory(models);
+  kills->parsed() ? RunKills(options, folder.Path(), models) : RunWriters(options, folder.Path(), models);
   return g_failed ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <list>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -40,7 +41,7 @@ class CommandEvents : public ::testing::Test {
   CPredictionCommandManager manager = ManagerWithLists(lists);
 };
 
-// Each case on a manager of its own; run kind 1 marks a run not to be learnt.
+// (name, command, run kind, result), each on a manager of its own; run kind 1 marks a run not to be learnt.
 TEST(CommandEventCases, DecideWhetherACommandIsLearnt) {
   const TempFolder lists;
   const std::tuple<const char*, LONG, DWORD, LONG> cases[] = {
@@ -72,7 +73,7 @@ TEST_F(CommandEvents, OnlyCommandsTestedAgainstTheListsAreSavedAsSeen) {
   EXPECT_EQ(SavedUserList(), "6,1,7,0,62001,1");
 }
 
-// E learnt 6 and 5, and then 6 with training off.
+// E learnt 6 and 5, and then ran 6 with training off.
 class WithoutTraining : public InMemoryManager {
  protected:
   WithoutTraining() {
@@ -88,55 +89,46 @@ TEST_F(WithoutTraining, ACommandEntersTheLatestCommands) {
   EXPECT_EQ(LatestCommands(manager, kE), (CommandList{6, 5, 6}));
 }
 
-TEST_F(WithoutTraining, TheModelLearnsNothing) {
-  manager.SetAddToPredictionModel(true);
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(kE), 5);
-}
-
 TEST_F(WithoutTraining, ThePredictionsAreRefreshed) {
-  EXPECT_EQ(Commands(manager, kE, 2), (CommandList{5, 6}));  // 5 followed 6
+  EXPECT_EQ(Commands(manager, kE, 2), (CommandList{5, 6}));
 }
 
 TEST_F(WithoutTraining, NothingIsTakenBack) { EXPECT_EQ(manager.RemoveTrainingSequenceCommand(kE), 0); }
 
-TEST_F(WithoutTraining, TheLastCommandLearntStaysTheOneToTakeBack) {
+// Once training is on again, the model still ends with 5, and 5 is the command to take back.
+TEST_F(WithoutTraining, TheModelLearnsNothing) {
   manager.SetAddToPredictionModel(true);
   EXPECT_TRUE(manager.RemoveLastTrainingSequenceCommand(kE, 5));
 }
 
-// E learnt 6 and then 5.
-class TakeBack : public InMemoryManager {
- protected:
-  TakeBack() { RunCommands(manager, "E", {6, 5}); }
-};
-
-TEST_F(TakeBack, TakesBackTheLastCommandLearntOnce) {
-  EXPECT_TRUE(manager.RemoveLastTrainingSequenceCommand(kE, 5));
-  EXPECT_FALSE(manager.RemoveLastTrainingSequenceCommand(kE, 5));
+// (name, commands asked to be taken back in turn after E learnt 6 and 5, answers), each on a manager
+// of its own. With nothing learnt since a take-back, 0 still takes back what the model holds.
+TEST(TakeBack, AnswersWhetherTheLastCommandLearntIsTakenBack) {
+  const std::tuple<const char*, CommandList, std::vector<bool>> cases[] = {
+      {"the last learnt, once only", {5, 5}, {true, false}},
+      {"another than the last learnt, refused", {6, 5}, {false, true}},
+      {"0 after a take-back: what the model holds", {5, 0, 0}, {true, false, true}}};
+  for (const auto& [name, commands, answers] : cases) {
+    SCOPED_TRACE(name);
+    CPredictionCommandManager manager;
+    manager.Initialize(CMDPREDICT_WIDE(""), nullptr, 1, 10);
+    RunCommands(manager, "E", {6, 5});
+    std::vector<bool> results;
+    for (const LONG c : commands) results.push_back(manager.RemoveLastTrainingSequenceCommand(kE, c));
+    EXPECT_EQ(results, answers);
+  }
 }
 
-TEST_F(TakeBack, RefusesACommandOtherThanTheLastLearnt) {
-  EXPECT_FALSE(manager.RemoveLastTrainingSequenceCommand(kE, 6));
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(kE), 5);
-}
-
-TEST_F(TakeBack, LeavesTheLatestCommands) {
+TEST_F(InMemoryManager, ATakeBackLeavesTheLatestCommands) {
+  RunCommands(manager, "E", {6, 5});
   manager.RemoveLastTrainingSequenceCommand(kE, 5);
   EXPECT_EQ(LatestCommands(manager, kE), (CommandList{6, 5}));
 }
 
-// With nothing learnt since, 0 still takes back what the model holds: 6, then nothing.
-TEST_F(TakeBack, OfZeroAfterATakeBackTakesBackWhatTheModelHolds) {
-  manager.RemoveLastTrainingSequenceCommand(kE, 5);
-  EXPECT_FALSE(manager.RemoveLastTrainingSequenceCommand(kE, 0));
-  EXPECT_TRUE(manager.RemoveLastTrainingSequenceCommand(kE, 0));
-}
-
 TEST_F(CommandEvents, AnEnvironmentNamedInUtf8IsTheOneOfTheSameWideName) {
   RunCommands(manager, "Mod\xc3\xa8le \xf0\x9f\x98\x80", {5});
-  EXPECT_EQ(
-      manager.RecordTrainingSequenceCommand(5, nullptr, CMDPREDICT_WIDE("Mod\u00e8le \U0001F600"), 0, 0),
-      S_FALSE);
+  const WString wide = CMDPREDICT_WIDE("Mod\u00e8le \U0001F600");
+  EXPECT_EQ(manager.RecordTrainingSequenceCommand(5, nullptr, wide, 0, 0), S_FALSE);
 }
 
 TEST_F(CommandEvents, EnvironmentNamesThatDifferInLetterCaseAreDifferent) {
@@ -150,47 +142,34 @@ TEST_F(CommandEvents, AnEnvironmentNameThatIsNotUtf8ThrowsBeforeAnythingChanges)
   EXPECT_EQ(SavedUserList(), "6,1,62001,1");  // 7 was never tested
 }
 
+// (name, identifiers, result)
 TEST(LastCommandId, SkipsPlaceholdersUnlessNothingElseIsLeft) {
-  const std::tuple<const char*, std::list<DWORD>, DWORD> cases[] = {
-      {"the first real identifier", {0, 45000, 12}, 12},
-      {"a lone 45000", {45000}, 45000},
-      {"a lone 0", {0}, 0},
-      {"placeholders only: the last", {0, 45000}, 45000},
-      {"placeholders only, 0 last", {45000, 0}, 0},
-      {"the first of two", {7, 12}, 7},
-      {"an empty list", {}, 0}};
+  const std::tuple<const char*, std::optional<std::list<DWORD>>, DWORD> cases[] = {
+      {"the first real identifier", {{0, 45000, 12}}, 12},
+      {"a lone 45000", {{45000}}, 45000},
+      {"a lone 0", {{0}}, 0},
+      {"placeholders only: the last", {{0, 45000}}, 45000},
+      {"placeholders only, 0 last", {{45000, 0}}, 0},
+      {"the first of two", {{7, 12}}, 7},
+      {"an empty list", std::list<DWORD>{}, 0},
+      {"no list", std::nullopt, 0}};
   for (const auto& [name, ids, expected] : cases) {
     SCOPED_TRACE(name);
     CPredictionCommandManager manager;
-    manager.SetCommandIdList(CMDPREDICT_WIDE("list"), ids);
+    if (ids) manager.SetCommandIdList(CMDPREDICT_WIDE("list"), *ids);
     EXPECT_EQ(manager.LastCommandId(CMDPREDICT_WIDE("list")), expected);
   }
 }
 
-TEST(LastCommandId, IsZeroForANameWithoutList) {
-  EXPECT_EQ(CPredictionCommandManager().LastCommandId(CMDPREDICT_WIDE("list")), 0U);
-}
-
 // --- The lists of latest commands (they need no model: these managers are never initialised) ----
 
-class LatestCommandLists : public ::testing::Test {
- protected:
-  // Adds the commands to the list of E; the results, in order.
-  std::vector<bool> Add(const CommandList& commands) {
-    std::vector<bool> results;
-    for (const int c : commands) results.push_back(manager.AddCommandToCommandsUsedForPrediction(kE, c));
-    return results;
-  }
-  CPredictionCommandManager manager;
-};
-
-// Each case on a manager of its own.
-TEST(LatestCommandListCases, DropTheOldestCommandBeyondANonNegativeMaximum) {
+// (name, maximum, commands added, commands kept), each on a manager of its own.
+TEST(LatestCommandLists, DropTheOldestCommandBeyondANonNegativeMaximum) {
   const CommandList twelve{1, 2, 1, 2, 1, 2, 1, 2, 1, 2, 1, 2};
   const std::tuple<const char*, int, CommandList, CommandList> cases[] = {
       {"3", 3, {1, 2, 3, 4}, {2, 3, 4}},
       {"0: the newest only", 0, {1, 2, 3}, {3}},
-      {"negative: no limit", -1, twelve, twelve}};
+      {"negative", -1, twelve, twelve}};
   for (const auto& [name, maximum, added, kept] : cases) {
     SCOPED_TRACE(name);
     CPredictionCommandManager manager;
@@ -200,24 +179,33 @@ TEST(LatestCommandListCases, DropTheOldestCommandBeyondANonNegativeMaximum) {
   }
 }
 
-TEST_F(LatestCommandLists, RefuseARepeatOfTheLastCommandOnly) {
-  EXPECT_EQ(Add({5, 5, 1, 5}), (std::vector<bool>{true, false, true, true}));
+// Adds each command to the list of E; the results, in order.
+std::vector<bool> Add(CPredictionCommandManager& manager, const CommandList& commands) {
+  std::vector<bool> results;
+  for (const int c : commands) results.push_back(manager.AddCommandToCommandsUsedForPrediction(kE, c));
+  return results;
+}
+
+TEST(LatestCommandLists, RefuseARepeatOfTheLastCommandOnly) {
+  CPredictionCommandManager manager;
+  EXPECT_EQ(Add(manager, {5, 5, 1, 5}), (std::vector<bool>{true, false, true, true}));
   EXPECT_EQ(LatestCommands(manager, kE), (CommandList{5, 1, 5}));
 }
 
-TEST_F(LatestCommandLists, KeepTheirLengthAfterTheMaximumIsLowered) {
-  Add({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+TEST(LatestCommandLists, KeepTheirLengthAfterTheMaximumIsLowered) {
+  CPredictionCommandManager manager;
+  Add(manager, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
   manager.SetMaxNumCommandsUsedForPrediction(5);
-  Add({11, 12});
+  Add(manager, {11, 12});
   EXPECT_EQ(LatestCommands(manager, kE), (CommandList{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
-TEST_F(LatestCommandLists, HandTheNewestCommandsOverOldestFirstAfterWhatTheCallerHeld) {
-  Add({2, 3, 4});
-  const std::tuple<const char*, int, CommandList> cases[] = {{"fewer than the list", 2, {0, 3, 4}},
-                                                             {"more than the list", 5, {0, 2, 3, 4}},
-                                                             {"none", 0, {0}},
-                                                             {"a negative count", -1, {0}}};
+// (name, count asked for, what the caller holds after 0 was in it); the list of E is 2, 3, 4.
+TEST(LatestCommandLists, HandTheNewestCommandsOverOldestFirstAfterWhatTheCallerHeld) {
+  CPredictionCommandManager manager;
+  Add(manager, {2, 3, 4});
+  const std::tuple<const char*, int, CommandList> cases[] = {
+      {"fewer", 2, {0, 3, 4}}, {"more", 5, {0, 2, 3, 4}}, {"none", 0, {0}}, {"negative", -1, {0}}};
   for (const auto& [name, count, expected] : cases) {
     SCOPED_TRACE(name);
     CommandList commands{0};
@@ -226,8 +214,8 @@ TEST_F(LatestCommandLists, HandTheNewestCommandsOverOldestFirstAfterWhatTheCalle
   }
 }
 
-TEST_F(LatestCommandLists, AreEmptyForAnEnvironmentNeverUsed) {
-  EXPECT_EQ(manager.GetNumberOfCommandsAvailableForPrediction(CMDPREDICT_WIDE("N")), 0U);
+TEST(LatestCommandLists, AreEmptyForAnEnvironmentNeverUsed) {
+  EXPECT_EQ(CPredictionCommandManager().GetNumberOfCommandsAvailableForPrediction(kE), 0U);
 }
 
 // E1 = 3, 1, 3 and E2 = 3.
@@ -237,28 +225,29 @@ class Removal : public InMemoryManager {
     RunCommands(manager, "E1", {3, 1, 3});
     RunCommands(manager, "E2", {3});
   }
+  const WString kE1 = CMDPREDICT_WIDE("E1"), kE2 = CMDPREDICT_WIDE("E2"), kE3 = CMDPREDICT_WIDE("E3");
 };
 
 TEST_F(Removal, TakesTheFirstOccurrenceOutOfEveryList) {
-  manager.RemoveCommandFromCommandsUsedForPrediction(CMDPREDICT_WIDE("E3"), 3);
-  EXPECT_EQ(LatestCommands(manager, CMDPREDICT_WIDE("E1")), (CommandList{1, 3}));
-  EXPECT_TRUE(LatestCommands(manager, CMDPREDICT_WIDE("E2")).empty());
+  manager.RemoveCommandFromCommandsUsedForPrediction(kE3, 3);
+  EXPECT_EQ(LatestCommands(manager, kE1), (CommandList{1, 3}));
+  EXPECT_TRUE(LatestCommands(manager, kE2).empty());
 }
 
 TEST_F(Removal, AnswersWhetherTheNamedEnvironmentsListHeldTheCommand) {
-  EXPECT_FALSE(manager.RemoveCommandFromCommandsUsedForPrediction(CMDPREDICT_WIDE("E3"), 3));
-  EXPECT_TRUE(manager.RemoveCommandFromCommandsUsedForPrediction(CMDPREDICT_WIDE("E1"), 3));
+  EXPECT_FALSE(manager.RemoveCommandFromCommandsUsedForPrediction(kE3, 3));
+  EXPECT_TRUE(manager.RemoveCommandFromCommandsUsedForPrediction(kE1, 3));
 }
 
 TEST_F(Removal, RefreshesTheNamedEnvironment) {
-  manager.RemoveCommandFromCommandsUsedForPrediction(CMDPREDICT_WIDE("E3"), 3);
-  EXPECT_TRUE(manager.NewPredictionsAvailable(CMDPREDICT_WIDE("E3")));
+  manager.RemoveCommandFromCommandsUsedForPrediction(kE3, 3);
+  EXPECT_TRUE(manager.NewPredictionsAvailable(kE3));
 }
 
 TEST_F(Removal, LeavesAnEmptiedListAcceptingTheNextCommandForTheModel) {
-  manager.RemoveCommandFromCommandsUsedForPrediction(CMDPREDICT_WIDE("E2"), 3);
+  manager.RemoveCommandFromCommandsUsedForPrediction(kE2, 3);
   EXPECT_EQ(RunCommands(manager, "E2", {3, 5}), (std::vector<LONG>{S_OK, S_OK}));
-  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(CMDPREDICT_WIDE("E2")), 5);
+  EXPECT_EQ(manager.RemoveTrainingSequenceCommand(kE2), 5);
 }
 
 }  // namespace

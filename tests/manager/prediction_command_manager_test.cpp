@@ -1,10 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "manager/manager_test_support.h"
@@ -41,9 +45,7 @@ TEST(ManagerOptions, LoweringTheMaximumLeavesTheHistoryLengthAsItIs) {
 
 // (name, maximum of an earlier Initialize or 0 for none, length and maximum given, length kept)
 TEST(ManagerOptions, InitializeLowersTheHistoryLengthToTheMaximumInForceBeforeIt) {
-  const std::tuple<const char*, int, int, int, int> cases[] = {{"within", 0, 5, 20, 5},
-                                                               {"above", 0, 15, 20, 10},
-                                                               {"above, new maximum lower", 0, 15, 5, 10},
+  const std::tuple<const char*, int, int, int, int> cases[] = {{"above the default", 0, 15, 5, 10},
                                                                {"within an earlier maximum", 20, 15, 5, 15}};
   for (const auto& [name, earlierMaximum, length, maximum, lengthKept] : cases) {
     SCOPED_TRACE(name);
@@ -56,8 +58,7 @@ TEST(ManagerOptions, InitializeLowersTheHistoryLengthToTheMaximumInForceBeforeIt
 }
 
 TEST(ManagerLifecycle, BeforeInitializeNothingIsLearnt) {
-  CPredictionCommandManager manager;
-  EXPECT_EQ(manager.BeforeCommandRun(5, nullptr, "E", 0, 0), S_FALSE);
+  EXPECT_EQ(CPredictionCommandManager().BeforeCommandRun(5, nullptr, "E", 0, 0), S_FALSE);
 }
 
 TEST(ManagerLifecycle, WithoutAFolderLearnsInMemoryOnly) {
@@ -65,7 +66,7 @@ TEST(ManagerLifecycle, WithoutAFolderLearnsInMemoryOnly) {
   const ScopedEnv scoped(env);
   CPredictionCommandManager manager;
   EXPECT_EQ(manager.Initialize(nullptr, nullptr, 1, 10), S_OK);
-  EXPECT_EQ(manager.BeforeCommandRun(5, nullptr, "E", 0, 0), S_OK);
+  EXPECT_EQ(RunCommands(manager, "E", {5}), std::vector<LONG>{S_OK});
   EXPECT_EQ(manager.BeforeQuit(), S_OK);
   EXPECT_TRUE(env.calls.empty());
 }
@@ -95,6 +96,78 @@ TEST_F(ManagerCopy, SharesTheRankedPositions) { EXPECT_EQ(Commands(manager, kE, 
 
 TEST_F(ManagerCopy, KeepsItsOwnLatestCommands) {
   EXPECT_EQ(LatestCommands(manager, kE), (CommandList{5, 7}));
+}
+
+// --- The model depth: its range, and that history + 1 predicts as 100 does ---------------------
+
+TEST(ModelDepth, Is100UntilSet) { EXPECT_EQ(CPredictionCommandManager().GetModelDepth(), 100); }
+
+// (depth set after 7, result, depth kept)
+TEST(ModelDepth, IsSetOnlyFrom1To128) {
+  const std::tuple<int, LONG, int> cases[] = {
+      {1, S_OK, 1}, {128, S_OK, 128}, {0, E_INVALIDARG, 7}, {-1, E_INVALIDARG, 7}, {129, E_INVALIDARG, 7}};
+  for (const auto& [depth, result, kept] : cases) {
+    SCOPED_TRACE(depth);
+    CPredictionCommandManager manager;
+    manager.SetModelDepth(7);
+    EXPECT_EQ(manager.SetModelDepth(depth), result);
+    EXPECT_EQ(manager.GetModelDepth(), kept);
+  }
+}
+
+// Host events in three environments: commands drawn with a skewed mix, interrupted by habits (fixed
+// runs of 3 to 8 commands), and now and then a take-back (command 0), never two in a row in one
+// environment: more in a row than 1 + the history margin would reach below what a lean model keeps.
+std::vector<std::pair<const char*, LONG>> MakeEvents(std::uint32_t seed) {
+  std::mt19937 random(seed);
+  const auto pick = [&random] { return static_cast<LONG>(100 + 40 / (1 + random() % 40)); };
+  std::vector<std::vector<LONG>> habits(8);
+  for (auto& habit : habits) {
+    habit.resize(3 + random() % 6);
+    std::generate(habit.begin(), habit.end(), pick);
+  }
+  const char* const environments[] = {"A", "B", "C"};
+  bool tookBack[3] = {};
+  std::vector<std::pair<const char*, LONG>> events;
+  while (events.size() < 1500) {
+    const std::size_t e = random() % 3;
+    tookBack[e] = !tookBack[e] && random() % 30 == 0;
+    const std::vector<LONG> commands = tookBack[e]          ? std::vector<LONG>{0}
+                                       : random() % 20 == 0 ? habits[random() % 8]
+                                                            : std::vector<LONG>{pick()};
+    for (const LONG command : commands) events.emplace_back(environments[e], command);
+  }
+  return events;
+}
+
+// The whole ranked list of the environment (probabilities compared exactly).
+std::vector<std::pair<int, double>> RankedList(CPredictionCommandManager& manager, const char* environment) {
+  std::vector<PredictionCommandManagerPredictionData> predictions;
+  manager.GetPredictionCommandIDs(environment, predictions);
+  std::vector<std::pair<int, double>> list;
+  for (const auto& p : predictions) list.emplace_back(p.commandId, p.probability);
+  return list;
+}
+
+TEST(ModelDepth, HistoryPlusOnePredictsBitForBitWhatDepth100Predicts) {
+  for (const int history : {1, 3, 10}) {
+    SCOPED_TRACE(::testing::Message() << "history " << history);
+    CPredictionCommandManager lean, deep;
+    ASSERT_EQ(lean.SetModelDepth(history + 1), S_OK);  // before Initialize: kept for the models to come
+    for (CPredictionCommandManager* manager : {&lean, &deep}) {
+      manager->Initialize(CMDPREDICT_WIDE(""), nullptr, history, 10);
+      manager->SetNumberOfPredictionCommands(0);  // every prediction
+    }
+    const auto events = MakeEvents(static_cast<std::uint32_t>(history));
+    for (std::size_t i = 0; i < events.size(); ++i) {
+      const auto& [environment, command] = events[i];
+      for (CPredictionCommandManager* manager : {&lean, &deep}) {
+        if (command == 0) manager->RemoveTrainingSequenceCommand(Utf8ToWide(environment));
+        if (command != 0) manager->BeforeCommandRun(command, nullptr, environment, 0, 0);
+      }
+      ASSERT_EQ(RankedList(lean, environment), RankedList(deep, environment)) << "event " << i;
+    }
+  }
 }
 
 // --- The ranked positions ------------------------------------------------------------------------
@@ -134,8 +207,7 @@ class Predictions : public ::testing::Test {
     manager.UpdatePredictions(kE);
   }
   TempFolder folder;
-  // With a trailing separator, so that the model folder lies inside the temporary folder.
-  const WString appDataFolder = Utf8ToWide(folder.File(""));
+  const WString appDataFolder = Utf8ToWide(folder.File(""));  // the model folder lies inside
   CPredictionCommandManager manager;
 };
 
@@ -213,18 +285,18 @@ TEST_F(Predictions, ReturningToAnEnvironmentRefreshesIt) {
 }
 
 // A manager whose models live in a temporary folder, with a handler that keeps every record; E1 and
-// E2 have learnt a command each.
+// E2 have learnt a command each, and writing E1's model fails.
 class FailuresReachTheHost : public ::testing::Test {
  protected:
   FailuresReachTheHost() {
     manager.Initialize(CMDPREDICT_WIDE(""), Utf8ToWide(folder.File("")).c_str(), 1, 10);
     RunCommands(manager, "E1", {5});
     RunCommands(manager, "E2", {7});
+    full.failingWrites.insert(ModelFile("E1"));
   }
   std::string ModelFile(const std::string& environment) const {
     return folder.File("ModelPrediction") + kPathSeparator + environment + ".ContextTree";
   }
-
   TempFolder folder;
   CPredictionCommandManager manager;
   DiagnosticLog log{manager};
@@ -233,12 +305,10 @@ class FailuresReachTheHost : public ::testing::Test {
 };
 
 TEST_F(FailuresReachTheHost, BeforeQuitFailsWhenAModelIsNotWritten) {
-  full.failingWrites.insert(ModelFile("E1"));
   EXPECT_EQ(manager.BeforeQuit(), E_FAIL);
 }
 
 TEST_F(FailuresReachTheHost, AModelNotWrittenIsReportedInFull) {
-  full.failingWrites.insert(ModelFile("E1"));
   manager.BeforeQuit();
   EXPECT_EQ(log.Records(), (std::vector<Record>{{DiagnosticKind::kModelNotSaved, CMDPREDICT_WIDE("E1"),
                                                  ModelFile("E1"), "No space left on device"}}));
@@ -255,8 +325,8 @@ TEST_F(FailuresReachTheHost, ARepairedModelFileIsReportedWithItsEnvironmentWhenI
   for (const Diagnostic& d : log.diagnostics) EXPECT_EQ(d.environment, CMDPREDICT_WIDE("E3"));
 }
 
-// The handler's exceptions are its own: each record is still delivered, and the manager goes on as
-// if the handler had returned.
+// The handler's exceptions are its own: each record is still delivered (E1 and E2 both fail here),
+// and the manager goes on as if the handler had returned.
 class ThrowingHandler : public FailuresReachTheHost {
  protected:
   ThrowingHandler() {
@@ -264,7 +334,7 @@ class ThrowingHandler : public FailuresReachTheHost {
       ++calls;
       throw std::runtime_error("the host's logger failed");
     });
-    full.failingWrites = {ModelFile("E1"), ModelFile("E2")};
+    full.failingWrites.insert(ModelFile("E2"));
   }
   int calls = 0;
 };
@@ -279,10 +349,8 @@ TEST_F(ThrowingHandler, LeavesTheManagerGoingOnAsIfItHadReturned) {
   EXPECT_EQ(RunCommands(manager, "E1", {6}), std::vector<LONG>{S_OK});
 }
 
-// A folder stands where the model file goes.
 TEST_F(FailuresReachTheHost, WithoutAHandlerNothingIsPrinted) {
   manager.SetDiagnosticHandler(nullptr);
-  std::filesystem::create_directory(ModelFile("E1"));
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(manager.BeforeQuit(), E_FAIL);

@@ -36,10 +36,8 @@ void DeliverMessages() {
 
 void PressAndReleaseSpaceBar() {
   INPUT inputs[2] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = VK_SPACE;
-  }
+  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+  inputs[0].ki.wVk = inputs[1].ki.wVk = VK_SPACE;
   inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
   ::SendInput(2, inputs, sizeof(INPUT));
   DeliverMessages();

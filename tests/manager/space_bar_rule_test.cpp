@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "platform/unicode.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr HookWParam kSpace = 0x20;
 constexpr HookLParam kReleased = static_cast<HookLParam>(0xC0000001U);  // repeat 1, was down, released
+constexpr KeyHookAction kConsume = KeyHookAction::kConsume, kPassOn = KeyHookAction::kPassOn;
 
 // The rule's answers: the option, the focus class (null: no focus window), Ctrl and the top prediction.
 struct Situation final : KeyHookSituation {
@@ -29,51 +31,36 @@ struct Situation final : KeyHookSituation {
   int top;
 };
 
+// (name, option, focus class, Ctrl state, top prediction, action) for a release of the space bar.
 TEST(SpaceBarRule, ConsumesASpaceBarReleaseOnlyWhenTheHostCouldStartTheTopPrediction) {
   const WChar* const edit = CMDPREDICT_WIDE("Edit");
   constexpr std::int16_t kDown = INT16_MIN, kToggled = 1;  // only the high bit means down
-  const struct {
-    const char* name;
-    bool option;
-    const WChar* focus;
-    std::int16_t ctrl;
-    int top;
-    KeyHookAction expected;
-  } rows[] = {
-      {"a top prediction", true, nullptr, 0, 5, KeyHookAction::kConsume},
-      {"no top prediction", true, nullptr, 0, 0, KeyHookAction::kPassOn},
-      {"the option off", false, nullptr, 0, 5, KeyHookAction::kPassOn},
-      {"text entry", true, edit, 0, 5, KeyHookAction::kPassOn},
-      {"text entry with Ctrl down", true, edit, kDown, 5, KeyHookAction::kConsume},
-      {"text entry with Ctrl toggled", true, edit, kToggled, 5, KeyHookAction::kPassOn},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    const Situation situation(row.option, row.focus, row.ctrl, row.top);
-    EXPECT_EQ(DecideKeyHookAction(0, kSpace, kReleased, situation), row.expected);
+  const std::tuple<const char*, bool, const WChar*, std::int16_t, int, KeyHookAction> rows[] = {
+      {"a top prediction", true, nullptr, 0, 5, kConsume},
+      {"no top prediction", true, nullptr, 0, 0, kPassOn},
+      {"the option off", false, nullptr, 0, 5, kPassOn},
+      {"text entry", true, edit, 0, 5, kPassOn},
+      {"text entry with Ctrl down", true, edit, kDown, 5, kConsume},
+      {"text entry with Ctrl toggled", true, edit, kToggled, 5, kPassOn}};
+  for (const auto& [name, option, focus, ctrl, top, expected] : rows) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(DecideKeyHookAction(0, kSpace, kReleased, Situation(option, focus, ctrl, top)), expected);
   }
 }
 
+// (name, hook code, key, flags, action) in a situation that consumes a release of the space bar.
 TEST(SpaceBarRule, ConsumesOnlyMessagesThatReleaseTheSpaceBar) {
-  const Situation consuming(true, nullptr, 0, 5);
-  const struct {
-    const char* name;
-    int code;
-    HookWParam key;
-    HookLParam flags;
-    KeyHookAction expected;
-  } rows[] = {
-      {"the transition bit alone", 0, kSpace, HookLParam{1} << 31, KeyHookAction::kConsume},
-      {"a message only looked at", 3, kSpace, kReleased, KeyHookAction::kConsume},
-      {"a press", 0, kSpace, 0x00000001, KeyHookAction::kPassOn},
-      {"a repeated press", 0, kSpace, 0x40000001, KeyHookAction::kPassOn},
-      {"another key", 0, 0x41, kReleased, KeyHookAction::kPassOn},
-      {"code -1", -1, kSpace, kReleased, KeyHookAction::kPassOn},
-      {"code INT_MIN", INT_MIN, kSpace, kReleased, KeyHookAction::kPassOn},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(DecideKeyHookAction(row.code, row.key, row.flags, consuming), row.expected);
+  const std::tuple<const char*, int, HookWParam, HookLParam, KeyHookAction> rows[] = {
+      {"the transition bit alone", 0, kSpace, HookLParam{1} << 31, kConsume},
+      {"a message only looked at", 3, kSpace, kReleased, kConsume},
+      {"a press", 0, kSpace, 0x00000001, kPassOn},
+      {"a repeated press", 0, kSpace, 0x40000001, kPassOn},
+      {"another key", 0, 0x41, kReleased, kPassOn},
+      {"code -1", -1, kSpace, kReleased, kPassOn},
+      {"code INT_MIN", INT_MIN, kSpace, kReleased, kPassOn}};
+  for (const auto& [name, code, key, flags, expected] : rows) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(DecideKeyHookAction(code, key, flags, Situation(true, nullptr, 0, 5)), expected);
   }
 }
 
