@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <random>
 #include <stdexcept>
 #include <string>
