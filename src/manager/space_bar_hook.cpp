@@ -42,8 +42,6 @@ HookResult KeyboardHookProc(int code, HookWParam wParam, HookLParam lParam) {
   return cmdpredict::CallNextKeyboardHook(g_keyboardHook, code, wParam, lParam);
 }
 
-bool IsTextEntryFocus() { return IsTextEntryClassName(cmdpredict::FocusWindowClassName()); }
-
 void CPredictionCommandManager::SetTovrelKeyboardHook() {
   if (g_keyboardHook != nullptr) return;  // the hook keeps serving the manager it was installed for
   g_hookManager = this;

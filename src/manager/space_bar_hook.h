@@ -20,9 +20,6 @@ extern cmdpredict::KeyboardHookHandle g_keyboardHook;
 cmdpredict::HookResult KeyboardHookProc(int code, cmdpredict::HookWParam wParam,
                                         cmdpredict::HookLParam lParam);
 
-// True when the window that has the keyboard focus is a text-entry control.
-bool IsTextEntryFocus();
-
 // Removes the hook when it serves the manager, so that it never calls a destroyed manager; also
 // forgets the manager when its installation had failed.
 void RemoveKeyboardHookServing(const CPredictionCommandManager* manager);

@@ -68,11 +68,6 @@ TEST_F(SpaceBarHook, ConsumesTheReleaseInTextEntryWhenTheHostReportsCtrlDown) {
   EXPECT_TRUE(ReleaseSpaceConsumed());
 }
 
-TEST_F(SpaceBarHook, FindsTextEntryFocusByTheHostsFocusClassName) {
-  SetFocusClassNameProvider([] { return WString(kEdit); });
-  EXPECT_TRUE(IsTextEntryFocus());
-}
-
 TEST_F(SpaceBarHook, InstalledDirectlyPassesEveryKeyOnWhileTheOptionIsOff) {
   m_manager.SetTovrelKeyboardHook();
   EXPECT_EQ(KeyboardHookCount(), 2U);
