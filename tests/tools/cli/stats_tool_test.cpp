@@ -32,13 +32,10 @@ TEST_F(StatsTool, WritesTheCountsAsOneJsonObject) {
                 perEnvironment + "]}\n");
 }
 
-TEST_F(StatsTool, ReadsTheLogFromStandardInputAfterAByteOrderMark) {
-  const ToolRun run = RunTool("stats --json -", Write("bom.txt",
-                                                      "\xEF\xBB\xBF"
-                                                      "E,1\n"));
+TEST_F(StatsTool, ReadsTheLogFromStandardInput) {
+  const ToolRun run = RunTool("stats --json -", log);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out.rfind("{\"events\":1,", 0), 0U) << run.out;
-  EXPECT_NE(run.out.find("{\"env\":\"E\","), std::string::npos) << run.out;
+  EXPECT_EQ(run.out, RunTool("stats --json " + log).out);
 }
 
 }  // namespace
