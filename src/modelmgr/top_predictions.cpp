@@ -11,10 +11,13 @@ namespace {
 
 using Entry = const Quenmar::Intel::PredictionMap::value_type*;
 
-bool RanksBefore(Entry left, Entry right) {
-  if (left->second != right->second) return left->second > right->second;
-  return left->first > right->first;
-}
+// A function object rather than a function, so that the sorts inline the comparison.
+struct RanksBefore {
+  bool operator()(Entry left, Entry right) const {
+    if (left->second != right->second) return left->second > right->second;
+    return left->first > right->first;
+  }
+};
 
 // The best `limit` entries in rank order, followed by every further entry tied with the last of
 // them; every entry when limit <= 0 or there are no more than `limit`.
@@ -23,15 +26,15 @@ std::vector<Entry> TakeBest(const Quenmar::Intel::PredictionMap& predictions, st
   entries.reserve(predictions.size());
   for (const auto& entry : predictions) entries.push_back(&entry);
   if (limit <= 0 || limit >= static_cast<std::int64_t>(entries.size())) {
-    std::sort(entries.begin(), entries.end(), RanksBefore);
+    std::sort(entries.begin(), entries.end(), RanksBefore());
     return entries;
   }
   const auto boundary = entries.begin() + limit;
-  std::partial_sort(entries.begin(), boundary, entries.end(), RanksBefore);
+  std::partial_sort(entries.begin(), boundary, entries.end(), RanksBefore());
   const double last = (*(boundary - 1))->second;
   const auto tiedEnd =
       std::partition(boundary, entries.end(), [last](Entry entry) { return entry->second == last; });
-  std::sort(boundary, tiedEnd, RanksBefore);
+  std::sort(boundary, tiedEnd, RanksBefore());
   entries.erase(tiedEnd, entries.end());
   return entries;
 }

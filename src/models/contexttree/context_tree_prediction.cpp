@@ -61,6 +61,18 @@ class RankAccumulator {
   std::vector<char>& m_present;
 };
 
+// std::string::compare, written out: the texts of a model are mostly a few bytes long, so a call to
+// memcmp for each entry of a prediction map costs more than comparing them here.
+int CompareTexts(const std::string& left, const std::string& right) {
+  const std::size_t common = std::min(left.size(), right.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const auto a = static_cast<unsigned char>(left[i]);
+    const auto b = static_cast<unsigned char>(right[i]);
+    if (a != b) return a < b ? -1 : 1;
+  }
+  return left.size() < right.size() ? -1 : (left.size() > right.size() ? 1 : 0);
+}
+
 }  // namespace
 
 int ContextTree::TextOrder::RankOf(int code) const {
@@ -114,9 +126,14 @@ void ContextTree::CollectFrequenciesByRank(const Node& node, const TextOrder& or
       byRank[rank] = child->frequency;
       present[rank] = 1;
     }
+    // Written by index rather than pushed: push_back keeps the vector's end in memory, so each
+    // entry would wait for the store of the one before.
+    frequencies.resize(ranks);
+    std::size_t kept = 0;
     for (std::size_t rank = 0; rank < ranks; ++rank) {
-      if (present[rank] && byRank[rank] != 0.0) frequencies.push_back({static_cast<int>(rank), byRank[rank]});
+      if (present[rank] && byRank[rank] != 0.0) frequencies[kept++] = {static_cast<int>(rank), byRank[rank]};
     }
+    frequencies.resize(kept);
     return;
   }
   // Few children: sort them by rank, then by code order.
@@ -143,7 +160,7 @@ void ContextTree::AssignInTextOrder(const RankedScores& scores, const TextOrder&
   for (const RankedScore& entry : scores) {
     const std::string& text = *order.textOfRank[static_cast<std::size_t>(entry.rank)];
     int comparison = 1;  // of the entry at `position` with the text; 1 past the end
-    while (position != map.end() && (comparison = position->first.compare(text)) < 0) {
+    while (position != map.end() && (comparison = CompareTexts(position->first, text)) < 0) {
       position = map.erase(position);
       comparison = 1;
     }
@@ -206,12 +223,15 @@ void ContextTree::PredictInto(const std::vector<std::string>& history, Predictio
   }
 
   const double sum = blended.Sum();
-  distribution.clear();
-  for (std::size_t rank = 0; rank < order.textOfRank.size(); ++rank) {
+  const std::size_t ranks = order.textOfRank.size();
+  distribution.resize(ranks);  // written by index, as in CollectFrequenciesByRank
+  std::size_t kept = 0;
+  for (std::size_t rank = 0; rank < ranks; ++rank) {
     if (!blended.Present(rank)) continue;
     const double quotient = blended.Score(rank) / sum;
-    if (quotient != 0.0) distribution.push_back({static_cast<int>(rank), quotient});
+    if (quotient != 0.0) distribution[kept++] = {static_cast<int>(rank), quotient};
   }
+  distribution.resize(kept);
   AssignInTextOrder(distribution, order, predictions);
 }
 
