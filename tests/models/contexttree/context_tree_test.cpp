@@ -124,7 +124,7 @@ TEST(ContextTreeNodes, ASubtreeHeldElsewhereLosesOnlyItsParentWhenTheTreeGoes) {
 }
 
 TEST_F(LearntABA, PredictIntoReplacesTheWholeContentOfTheMap) {
-  PredictionMap into{{"0", 1.0}, {"a", 9.0}, {"ab", 1.0}, {"zz", 2.0}};
+  PredictionMap into{{"0", 1.0}, {"ab", 1.0}, {"b", 9.0}, {"zz", 2.0}};  // "ab" must not pass for "a"
   tree.PredictInto({"b"}, into);
   EXPECT_EQ(into, (PredictionMap{{"a", 8.0 / 9.0}, {"b", 1.0 / 9.0}}));
 }
