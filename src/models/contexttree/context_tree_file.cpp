@@ -146,10 +146,11 @@ class SubtreeWriter {
 
   const std::string& Text() const { return m_text; }
   bool Done() const { return m_pending.empty() && m_toList == nullptr; }
-  // False when a node lies deeper than kMaxFileTreeHeight.
-  bool Step(FrequencyTexts& frequencies) {
+  // False when a node lies deeper than kMaxFileTreeHeight. The memory that the next step will read
+  // is added to `toFetch`.
+  bool Step(FrequencyTexts& frequencies, std::vector<const void*>& toFetch) {
     if (m_toList != nullptr) {
-      ListChildren(*m_toList);
+      ListChildren(*m_toList, toFetch);
       m_toList = nullptr;
       return true;
     }
@@ -169,7 +170,7 @@ class SubtreeWriter {
     m_firstChild = true;
     m_pending.push_back(kCloseNode);
     if (!node->children.empty()) {
-      Prefetch(&*node->children.begin());
+      toFetch.push_back(&*node->children.begin());
       m_toList = node;
     }
     return true;
@@ -178,13 +179,13 @@ class SubtreeWriter {
  private:
   static constexpr const ContextTree::Node* kCloseNode = nullptr;  // ends the innermost open node
 
-  void ListChildren(const ContextTree::Node& node) {
+  void ListChildren(const ContextTree::Node& node, std::vector<const void*>& toFetch) {
     const std::size_t first = m_pending.size();
     for (const auto& entry : node.children) {
       const ContextTree::Node* child = entry.second.get();
       // Its item, frequency and children's header, read when it is opened.
-      Prefetch(child);
-      Prefetch(reinterpret_cast<const char*>(child) + sizeof(ContextTree::Node) - 1);
+      toFetch.push_back(child);
+      toFetch.push_back(reinterpret_cast<const char*>(child) + sizeof(ContextTree::Node) - 1);
       m_pending.push_back(child);
     }
     std::reverse(m_pending.begin() + static_cast<std::ptrdiff_t>(first),
@@ -216,6 +217,7 @@ TextWritten WriteNodes(cmdpredict::ContentSink& out, const ContextTree::Node& ro
   if (!out.Append(rootStart)) return TextWritten::kNotTaken;
   std::deque<SubtreeWriter> walks;         // in the order of the children, until written
   std::vector<SubtreeWriter*> unfinished;  // those of them still walking
+  std::vector<const void*> toFetch;
   auto nextChild = root.children.begin();
   bool firstChild = true;
   while (nextChild != root.children.end() || !walks.empty()) {
@@ -224,8 +226,11 @@ TextWritten WriteNodes(cmdpredict::ContentSink& out, const ContextTree::Node& ro
       ++nextChild;
     }
     for (SubtreeWriter* walk : unfinished) {
-      if (!walk->Step(frequencies)) return TextWritten::kTooDeep;
+      if (!walk->Step(frequencies, toFetch)) return TextWritten::kTooDeep;
     }
+    // Asked for together, so that the fetches, which mostly start with a page-table walk, overlap.
+    for (const void* address : toFetch) Prefetch(address);
+    toFetch.clear();
     unfinished.erase(std::remove_if(unfinished.begin(), unfinished.end(),
                                     [](const SubtreeWriter* walk) { return walk->Done(); }),
                      unfinished.end());
