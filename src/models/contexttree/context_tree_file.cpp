@@ -145,6 +145,8 @@ class SubtreeWriter {
   }
 
   const std::string& Text() const { return m_text; }
+  // Forgets the text made so far, once it has been handed on.
+  void ClearText() { m_text.clear(); }
   bool Done() const { return m_pending.empty() && m_toList == nullptr; }
   // False when a node lies deeper than kMaxFileTreeHeight. The memory that the next step will read
   // is added to `toFetch`.
@@ -208,9 +210,11 @@ enum class TextWritten {
 
 // The root's object with every node below it, but for its closing brace. Walking a learnt tree
 // waits on memory at each node, so the subtrees of the root's children are written several at a
-// time, one step of each in turn, and handed to `out` in order as they complete.
+// time, one step of each in turn. The text of the first subtree not yet written in full goes to
+// `out` as it grows; the others' texts are kept until they come first.
 TextWritten WriteNodes(cmdpredict::ContentSink& out, const ContextTree::Node& root) {
   constexpr std::size_t kWalksAtOnce = 16;
+  constexpr std::size_t kPieceBytes = 64 * 1024;
   FrequencyTexts frequencies;
   std::string rootStart;
   AppendNodeStart(rootStart, root, frequencies);
@@ -220,6 +224,7 @@ TextWritten WriteNodes(cmdpredict::ContentSink& out, const ContextTree::Node& ro
   std::vector<const void*> toFetch;
   auto nextChild = root.children.begin();
   bool firstChild = true;
+  bool frontStarted = false;  // part of the first walk's text has been handed on
   while (nextChild != root.children.end() || !walks.empty()) {
     while (unfinished.size() < kWalksAtOnce && nextChild != root.children.end()) {
       unfinished.push_back(&walks.emplace_back(*nextChild->second, 1));
@@ -234,11 +239,20 @@ TextWritten WriteNodes(cmdpredict::ContentSink& out, const ContextTree::Node& ro
     unfinished.erase(std::remove_if(unfinished.begin(), unfinished.end(),
                                     [](const SubtreeWriter* walk) { return walk->Done(); }),
                      unfinished.end());
-    while (!walks.empty() && walks.front().Done()) {
-      if (!(firstChild || out.Append(",")) || !out.Append(walks.front().Text()))
+    while (!walks.empty()) {
+      SubtreeWriter& front = walks.front();
+      const bool done = front.Done();
+      if (!done && front.Text().size() < kPieceBytes) break;
+      if (!(firstChild || frontStarted || out.Append(",")) || !out.Append(front.Text()))
         return TextWritten::kNotTaken;
       firstChild = false;
+      if (!done) {
+        front.ClearText();
+        frontStarted = true;
+        break;
+      }
       walks.pop_front();
+      frontStarted = false;
     }
   }
   return out.Append("]") ? TextWritten::kWritten : TextWritten::kNotTaken;

@@ -240,10 +240,13 @@ TEST_F(ModelFileTest, LoadReadsNothingAfterAZeroByte) {
   EXPECT_EQ(Files(), Names{"E.ContextTree"});
 }
 
-// Also with more distinct frequencies than the writer remembers, and -0.0 after the root's 0.0.
+// Also with more distinct frequencies than the writer remembers, -0.0 after the root's 0.0, and
+// a first subtree whose text is handed on in several pieces (above 64 KB) while others are written.
 TEST(ModelFileText, IsTheTextOfTheJsonLayer) {
   const auto learnt = TreeThatLearnt(6, 200);
   for (int code = 99; code <= 5100; ++code) learnt->GetRoot().GetOrAddChild(code)->frequency = code / 7.0;
+  ContextTree::Node& first = *learnt->GetRoot().children.begin()->second;
+  for (int code = 0; code < 4000; ++code) first.GetOrAddChild(code)->frequency = 1.0;
   learnt->GetRoot().GetChild(99)->frequency = -0.0;
   EXPECT_EQ(*ToFileText(*learnt), TextOf(*learnt));
 }
