@@ -85,17 +85,18 @@ void AddHeaderMembers(JsonValue& object, const ContextTree& tree) {
   AddMember(object, "encodings", EncodingsToJson(tree));
 }
 
-// The JSON layer's text of each frequency, so that the file keeps the layer's number format. A
-// tree repeats few distinct frequencies, so each is formatted once; a tree read from a file may
+// The text of a node's members after its item, up to the opening bracket of its children, for each
+// frequency: the JSON layer's text of the number, so that the file keeps the layer's number format.
+// A tree repeats few distinct frequencies, so each is formatted once; a tree read from a file may
 // hold any number of them, hence the bound.
 class FrequencyTexts {
  public:
-  const std::string& Of(double frequency) {
+  const std::string& MembersAfterItem(double frequency) {
     std::uint64_t bits = 0;  // -0.0 and 0.0 are written differently
     std::memcpy(&bits, &frequency, sizeof bits);
     const auto found = m_texts.find(bits);
     if (found != m_texts.end()) return found->second;
-    std::string text = cmdpredict::ToJsonText(JsonValue(frequency));
+    std::string text = ",\"f\":" + cmdpredict::ToJsonText(JsonValue(frequency)) + ",\"c\":[";
     if (m_texts.size() < kMaxRemembered) return m_texts.emplace(bits, std::move(text)).first->second;
     m_unremembered = std::move(text);
     return m_unremembered;
@@ -107,18 +108,14 @@ class FrequencyTexts {
   std::string m_unremembered;
 };
 
-void AppendInt(std::string& text, int number) {
-  char digits[16];
-  text.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
-}
-
-// The node's members up to the opening bracket of its children.
+// The node's members up to the opening bracket of its children, in two appends: a file has
+// millions of nodes.
 void AppendNodeStart(std::string& text, const ContextTree::Node& node, FrequencyTexts& frequencies) {
-  text += "{\"i\":";
-  AppendInt(text, node.item);
-  text += ",\"f\":";
-  text += frequencies.Of(node.frequency);
-  text += ",\"c\":[";
+  constexpr std::string_view kItemName = "{\"i\":";
+  char start[kItemName.size() + 16];
+  std::copy(kItemName.begin(), kItemName.end(), start);
+  text.append(start, std::to_chars(start + kItemName.size(), std::end(start), node.item).ptr);
+  text += frequencies.MembersAfterItem(node.frequency);
 }
 
 // Asks the processor to fetch the memory at the address ahead of its use, where the compiler can.
