@@ -1,6 +1,8 @@
 // Loads arbitrary bytes as a context tree file and checks that whatever was loaded survives a save:
 // the saved file loads back in full (no backup is made) into the same tree, before and after the
-// loaded tree learns a few items. A Load that fails must leave the tree untouched.
+// loaded tree learns a few items. A Load that fails must leave the tree untouched. Whether or not
+// the bytes are in the saved form that is read without a JSON document, loading them must give
+// what the general load through a document gives.
 //
 // "The same tree" allows for one thing: the JSON layer reads numbers in RapidJSON's normal
 // precision, which misses some long or huge doubles by an ulp (never the whole numbers that
@@ -90,6 +92,19 @@ void RequireSavedTreeLoadsBackTheSame(const cmdpredict::TempFolder& folder, Cont
   Require(TextOf(reloaded) == TextOf(tree), "a saved file loads another tree");
 }
 
+void RequireTheGeneralLoadsOutcome(const std::string& bytes) {
+  ContextTree loaded(100, 1);
+  ContextTree general(100, 1);
+  const Quenmar::Intel::TextLoad got = Quenmar::Intel::LoadFromText(loaded, bytes);
+  const Quenmar::Intel::TextLoad expected = Quenmar::Intel::LoadThroughDocument(general, bytes);
+  Require(got.isJson == expected.isJson && got.severity == expected.severity &&
+              got.backUp == expected.backUp && got.version.major == expected.version.major &&
+              got.version.minor == expected.version.minor,
+          "the load of the saved form grades a text otherwise than the general load");
+  Require(TextOf(loaded) == TextOf(general) && loaded.GetHistory().empty(),
+          "the load of the saved form makes another tree than the general load");
+}
+
 // Loads the input and checks what became of it; the folder holds the input as the model file.
 void CheckInput(const cmdpredict::TempFolder& folder, const std::string& bytes) {
   Require(cmdpredict::CurrentEnv().ReplaceFile(ModelFile(folder), bytes), "cannot write the input file");
@@ -108,6 +123,8 @@ void CheckInput(const cmdpredict::TempFolder& folder, const std::string& bytes) 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // A fresh folder per input, so that an input's backups never meet the next input.
   const cmdpredict::TempFolder folder;
-  CheckInput(folder, std::string(reinterpret_cast<const char*>(data), size));
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  RequireTheGeneralLoadsOutcome(bytes);
+  CheckInput(folder, bytes);
   return 0;
 }

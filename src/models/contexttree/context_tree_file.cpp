@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "models/contexttree/file_keys.h"
+#include "models/contexttree/saved_form_reader.h"
 #include "support/files/file_contents.h"
 #include "support/files/files.h"
 #include "support/files/leading_integer.h"
@@ -28,22 +30,15 @@ using cmdpredict::JsonValue;
 
 namespace {
 
-constexpr const char* kSchema = "concise";
-constexpr const char* kVersion = "1.0";
-constexpr const char* kRelease = "221.0.0.0";
-
-// Every key has a full form and a one-letter short form; the short one is looked up first.
-struct Key {
-  const char* shortForm;
-  const char* fullForm;
-};
-constexpr Key kItem{"i", "item"};
-constexpr Key kFrequency{"f", "frequency"};
-constexpr Key kChildren{"c", "children"};
-constexpr Key kDepth{"d", "depth"};
-constexpr Key kSchemaKey{"s", "schema"};
-constexpr Key kVersionKey{"v", "version"};
-constexpr Key kEncodings{"e", "encodings"};
+using file_keys::kChildren;
+using file_keys::kDepth;
+using file_keys::kEncodings;
+using file_keys::Key;
+using file_keys::kFrequency;
+using file_keys::kItem;
+using file_keys::kSchema;
+using file_keys::kSchemaKey;
+using file_keys::kVersionKey;
 
 JsonReference FindKey(JsonReference object, Key key) {
   const JsonReference found = cmdpredict::FindMember(object, key.shortForm);
@@ -77,12 +72,12 @@ JsonValue EncodingsToJson(const ContextTree& tree) {
 }
 
 void AddHeaderMembers(JsonValue& object, const ContextTree& tree) {
-  AddMember(object, "schema", JsonValue(kSchema));
-  AddMember(object, "version", JsonValue(kVersion));
-  AddMember(object, "release", JsonValue(kRelease));
+  AddMember(object, kSchemaKey.fullForm, JsonValue(kSchema));
+  AddMember(object, kVersionKey.fullForm, JsonValue(file_keys::kVersion));
+  AddMember(object, file_keys::kReleaseKey, JsonValue(file_keys::kRelease));
   AddMember(object, kDepth.shortForm,
             JsonValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(tree.GetDepth()))));
-  AddMember(object, "encodings", EncodingsToJson(tree));
+  AddMember(object, kEncodings.fullForm, EncodingsToJson(tree));
 }
 
 // The text of a node's members after its item, up to the opening bracket of its children, for each
@@ -388,8 +383,6 @@ void BackUp(const std::string& text, const std::string& backupName, cmdpredict::
   }
 }
 
-bool IsAcceptedVersion(ModelVersion version) { return version.major >= 1 && version.minor >= 0; }
-
 // A decimal number at the start of the text, read the way std::stoi reads it; false when there is
 // none, or one outside the range of int.
 bool ReadVersionPart(const std::string& text, int& number) {
@@ -468,12 +461,18 @@ LoadSeverity FromJson(ContextTree::Node& node, JsonReference value) {
   return Worse(frequency, ReadChildren(node, children));
 }
 
+bool IsAcceptedVersion(ModelVersion version) { return version.major >= 1 && version.minor >= 0; }
+
 ModelVersion ReadVersion(JsonReference value) {
   if (cmdpredict::GetType(value) != JsonType::Object) return {};
   const JsonReference version = FindKey(value, kVersionKey);
   if (cmdpredict::GetType(version) != JsonType::String) return {};
+  return VersionOfText(cmdpredict::GetString(version));
+}
+
+ModelVersion VersionOfText(const std::string& text) {
   std::vector<std::string> parts;
-  cmdpredict::SplitText(cmdpredict::GetString(version), ".", parts);
+  cmdpredict::SplitText(text, ".", parts);
   ModelVersion read;
   if (parts.size() != 2 || !ReadVersionPart(parts[0], read.major) || !ReadVersionPart(parts[1], read.minor))
     return {};
@@ -481,6 +480,15 @@ ModelVersion ReadVersion(JsonReference value) {
 }
 
 TextLoad LoadFromText(ContextTree& tree, const std::string& text) {
+  TextLoad loaded;
+  if (ReadSavedForm(tree, text, loaded.version)) {
+    loaded.isJson = true;
+    return loaded;
+  }
+  return LoadThroughDocument(tree, text);
+}
+
+TextLoad LoadThroughDocument(ContextTree& tree, const std::string& text) {
   TextLoad loaded;
   const cmdpredict::JsonDocumentPtr document = cmdpredict::CreateJsonDocument();
   const JsonValue* root = document->Parse(text.c_str());

@@ -60,11 +60,19 @@ struct TextLoad {
 };
 
 // Fills the tree from the text of a model file exactly as Load does, without reading or writing
-// any file: for tools that look into a model without changing it.
+// any file: for tools that look into a model without changing it. A file as Save writes it is read
+// straight into the tree (saved_form_reader.h); any other text goes through LoadThroughDocument.
 TextLoad LoadFromText(ContextTree& tree, const std::string& text);
+// LoadFromText through a JSON document of the whole text, which it grades and repairs: what
+// LoadFromText must give for every text.
+TextLoad LoadThroughDocument(ContextTree& tree, const std::string& text);
 
 // "major.minor" of the value's "version"; (0, 0) when it is missing or not of that form, or when
 // a part does not fit an int.
 ModelVersion ReadVersion(cmdpredict::JsonReference value);
+// The same of a version's text.
+ModelVersion VersionOfText(const std::string& text);
+// Whether a file of the version loads without a backup.
+bool IsAcceptedVersion(ModelVersion version);
 
 }  // namespace Quenmar::Intel

@@ -10,13 +10,10 @@
 
 #include <memory>
 
+#include "support/json/checked_reader.h"
 #include "support/json/json_value.h"
 
 namespace cmdpredict {
-
-// The deepest nesting of arrays and objects that Parse accepts. It bounds the machine stack
-// that the recursive parser needs.
-inline constexpr int kMaxJsonNesting = 1024;
 
 class JsonDocument;
 
