@@ -43,7 +43,9 @@ class CheckedHandler {
   bool String(const char* text, rapidjson::SizeType length, bool copy) {
     return m_inner.String(text, length, copy);
   }
-  bool Key(const char* text, rapidjson::SizeType length, bool copy) { return m_inner.Key(text, length, copy); }
+  bool Key(const char* text, rapidjson::SizeType length, bool copy) {
+    return m_inner.Key(text, length, copy);
+  }
   bool StartObject() { return Enter() && m_inner.StartObject(); }
   bool EndObject(rapidjson::SizeType memberCount) {
     --m_depth;

@@ -53,7 +53,8 @@ JsonEventsRead ReadJsonEvents(const char* text, JsonEventHandler& handler) {
   const rapidjson::ParseResult result = ReadChecked(text != nullptr ? text : "", checked);
   if (!result.IsError()) return JsonEventsRead::kRead;
   // The reader stops with this code when a handler refuses, whether the checks or the layer's.
-  if (result.Code() == rapidjson::kParseErrorTermination && !checked.Refused()) return JsonEventsRead::kStopped;
+  if (result.Code() == rapidjson::kParseErrorTermination && !checked.Refused())
+    return JsonEventsRead::kStopped;
   return JsonEventsRead::kMalformed;
 }
 

@@ -37,7 +37,8 @@ TEST(SavedFormReader, ReadsTheSavedFormAsTheGeneralLoadDoes) {
   learnt.AddSequence({"a", "b\"\\", "a", "\xC3\xA9", "a", "b\"\\", "c"});
   const Row rows[] = {
       {"what Save wrote", *ToFileText(learnt)},
-      {"a later sibling with the code of an earlier one", Saved(R"({"i":1,"f":2.0,"c":[]},{"i":1,"f":3.0,"c":[]})")},
+      {"a later sibling with the code of an earlier one",
+       Saved(R"({"i":1,"f":2.0,"c":[]},{"i":1,"f":3.0,"c":[]})")},
       {"a frequency of -0.0", Saved(R"({"i":1,"f":-0.0,"c":[]})")},
       {"a text given twice and a code without text", Saved(R"({"i":3,"f":1.0,"c":[]})", R"("","a","a")")},
   };
@@ -60,10 +61,11 @@ TEST(SavedFormReader, LeavesEveryOtherTextToTheGeneralLoadWithTheTreeAsItWas) {
   const std::string saved = Saved(kChildren);
   const Row rows[] = {
       {"a long key", Replaced(saved, R"({"i":1,)", R"({"item":1,)")},
-      {"members in another order",
-       Replaced(saved, R"("f":2.0,"c":[{"i":2,"f":1.0,"c":[]}]})", R"("c":[{"i":2,"f":1.0,"c":[]}],"f":2.0})")},
+      {"members in another order", Replaced(saved, R"("f":2.0,"c":[{"i":2,"f":1.0,"c":[]}]})",
+                                            R"("c":[{"i":2,"f":1.0,"c":[]}],"f":2.0})")},
       {"another member", Replaced(saved, R"("schema")", R"("s":"concise","schema")")},
-      {"an item that is a text", Replaced(saved, R"({"i":2,"f":1.0,"c":[]}])", R"({"i":"b","f":1.0,"c":[]}])")},
+      {"an item that is a text",
+       Replaced(saved, R"({"i":2,"f":1.0,"c":[]}])", R"({"i":"b","f":1.0,"c":[]}])")},
       {"an item beyond 32 bits", Replaced(saved, R"({"i":1,)", R"({"i":4294967297,)")},
       {"a whole frequency", Replaced(saved, R"("f":2.0)", R"("f":2)")},
       {"a negative frequency", Replaced(saved, R"("f":2.0)", R"("f":-2.0)")},
