@@ -53,6 +53,18 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+// Asks the system to start writing the bytes just written to the disk without waiting, so that the
+// flush at the end of a long write finds most of the file written. Only Linux offers it.
+void StartWriteBack(int fd, off_t offset, off_t bytes) {
+#if defined(__linux__)
+  ::sync_file_range(fd, offset, bytes, SYNC_FILE_RANGE_WRITE);
+#else
+  static_cast<void>(fd);
+  static_cast<void>(offset);
+  static_cast<void>(bytes);
+#endif
+}
+
 // Reads to the end of the file, into a string sized for the whole file up front when its size is
 // known (a model file can be hundreds of megabytes).
 bool ReadAll(int fd, std::size_t expectedSize, std::string& contents) {
@@ -200,8 +212,13 @@ class PosixEnv final : public Env {
     std::string temporary;
     FileDescriptor out(CreateTemporary(path, mode, temporary));
     if (out.Get() < 0) return false;
-    BlockSink sink(
-        [&out](std::string_view piece) { return WriteAll(out.Get(), piece.data(), piece.size()); });
+    off_t writtenBytes = 0;
+    BlockSink sink([&out, &writtenBytes](std::string_view piece) {
+      if (!WriteAll(out.Get(), piece.data(), piece.size())) return false;
+      StartWriteBack(out.Get(), writtenBytes, static_cast<off_t>(piece.size()));
+      writtenBytes += static_cast<off_t>(piece.size());
+      return true;
+    });
     const bool written = write(sink) && sink.Flush() && (!replacing || ::fchmod(out.Get(), mode) == 0) &&
                          ::fsync(out.Get()) == 0;
     // Renamed while still open and locked, so that no other save takes it for a stale one meanwhile.
