@@ -19,7 +19,7 @@ inline constexpr Key kDepth{"d", "depth"};
 inline constexpr Key kSchemaKey{"s", "schema"};
 inline constexpr Key kVersionKey{"v", "version"};
 inline constexpr Key kEncodings{"e", "encodings"};
-// Written, never read.
+// Only in the full form; what it holds is never used.
 inline constexpr const char* kReleaseKey = "release";
 
 }  // namespace Quenmar::Intel::file_keys

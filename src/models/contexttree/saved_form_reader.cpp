@@ -108,7 +108,6 @@ class SavedFormReader final : public cmdpredict::JsonEventHandler {
 
   bool OtherValue(cmdpredict::JsonType /*type*/) override { return false; }
 
-  bool Done() const { return m_next == Next::kDone; }
   ModelVersion Version() const { return m_version; }
 
   // Gives the tree what was read, the way the general load does: cleared, then the header, then
@@ -169,8 +168,8 @@ class SavedFormReader final : public cmdpredict::JsonEventHandler {
 
 bool ReadSavedForm(ContextTree& tree, const std::string& text, ModelVersion& version) {
   SavedFormReader reader(tree);
-  if (cmdpredict::ReadJsonEvents(text.c_str(), reader) != cmdpredict::JsonEventsRead::kRead || !reader.Done())
-    return false;
+  // A text read whole ended with the root's object: any other value stops the reader at once.
+  if (!cmdpredict::ReadJsonEvents(text.c_str(), reader)) return false;
   reader.MoveInto(tree);
   version = reader.Version();
   return true;

@@ -32,10 +32,7 @@ class CheckedHandler {
   bool Uint(unsigned value) { return m_inner.Uint(value); }
   bool Int64(std::int64_t value) { return m_inner.Int64(value); }
   bool Uint64(std::uint64_t value) { return m_inner.Uint64(value); }
-  bool Double(double value) {
-    if (!std::isfinite(value)) return Refuse();
-    return m_inner.Double(value);
-  }
+  bool Double(double value) { return std::isfinite(value) && m_inner.Double(value); }
   // Part of the reader's handler interface; only a flag that is never set makes it call it.
   bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) {
     return m_inner.RawNumber(text, length, copy);
@@ -57,19 +54,11 @@ class CheckedHandler {
     return m_inner.EndArray(elementCount);
   }
 
-  // Whether a refusal of these checks, rather than the inner handler, stopped the reading.
-  bool Refused() const { return m_refused; }
-
  private:
-  bool Enter() { return ++m_depth <= kMaxJsonNesting || Refuse(); }
-  bool Refuse() {
-    m_refused = true;
-    return false;
-  }
+  bool Enter() { return ++m_depth <= kMaxJsonNesting; }
 
   Inner& m_inner;
   int m_depth = 0;
-  bool m_refused = false;
 };
 
 // Reads the NUL-terminated text under these rules, passing its events to `checked`.

@@ -47,15 +47,10 @@ class EventAdapter {
 
 }  // namespace
 
-JsonEventsRead ReadJsonEvents(const char* text, JsonEventHandler& handler) {
+bool ReadJsonEvents(const char* text, JsonEventHandler& handler) {
   EventAdapter adapter(handler);
   CheckedHandler<EventAdapter> checked(adapter);
-  const rapidjson::ParseResult result = ReadChecked(text != nullptr ? text : "", checked);
-  if (!result.IsError()) return JsonEventsRead::kRead;
-  // The reader stops with this code when a handler refuses, whether the checks or the layer's.
-  if (result.Code() == rapidjson::kParseErrorTermination && !checked.Refused())
-    return JsonEventsRead::kStopped;
-  return JsonEventsRead::kMalformed;
+  return !ReadChecked(text != nullptr ? text : "", checked).IsError();
 }
 
 }  // namespace cmdpredict

@@ -32,14 +32,8 @@ class JsonEventHandler {
   virtual bool OtherValue(JsonType type) = 0;
 };
 
-enum class JsonEventsRead {
-  kRead,       // the text is one well-formed value, and every event was taken
-  kStopped,    // the handler stopped the reading
-  kMalformed,  // the text is not what Parse accepts
-};
-
 // Reads the NUL-terminated text (a null pointer counts as the empty text), passing each event to
-// the handler.
-JsonEventsRead ReadJsonEvents(const char* text, JsonEventHandler& handler);
+// the handler. True when the text is one value that Parse accepts and the handler took every event.
+bool ReadJsonEvents(const char* text, JsonEventHandler& handler);
 
 }  // namespace cmdpredict
